@@ -1,0 +1,23 @@
+#pragma once
+
+// Conversions of text to numbers. The decimal mark is always the comma,
+// whatever the machine's locale: the program is made for Polish settings.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// Leading blanks, then an optional sign and decimal digits, or hexadecimal
+// digits after "$", "x", "X", "0x" or "0X"; must fit a signed 32-bit integer.
+// Anything else (empty text, a trailing blank, an overflow) fails.
+std::optional<std::int32_t> TextToInt(std::string_view text);
+
+// The whole text as a floating-point number: optional sign, digits with at
+// most one ',' (at least a digit or the comma), optional exponent ('E'/'e',
+// optional sign, digits that may be missing). Fails outside the range of an
+// 80-bit extended float.
+std::optional<long double> TextToExtended(std::string_view text);
+
+// The reading test: a line is a reading when, after StripSpaces and
+// PointToComma, it converts as a whole with TextToExtended.
+bool IsReading(std::string_view line);

@@ -1,0 +1,77 @@
+# Project-wide compiler flags and small helpers for the folder CMake files.
+
+add_compile_options(-Wall -Wextra -Wpedantic)
+if(WAGA_WERROR)
+  add_compile_options(-Werror)
+endif()
+
+if(WAGA_ASAN AND WAGA_TSAN)
+  message(FATAL_ERROR "WAGA_ASAN and WAGA_TSAN cannot be combined")
+endif()
+if(WAGA_ASAN)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(WAGA_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# waga_library(<name> [RECURSE] [EXCLUDE <regex>] [DEPS <targets>...])
+# A static library of the *.cpp files of the current folder (and below with
+# RECURSE). While a folder has no sources yet it is an interface library, so
+# that dependents can already link it.
+function(waga_library name)
+  cmake_parse_arguments(A "RECURSE" "EXCLUDE" "DEPS" ${ARGN})
+  if(A_RECURSE)
+    file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  else()
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  file(GLOB_RECURSE qrcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  if(A_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "${A_EXCLUDE}")
+  endif()
+  if(srcs)
+    add_library(${name} STATIC ${srcs} ${qrcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${A_DEPS})
+  endif()
+endfunction()
+
+# Adds every immediate subfolder of the current folder that has a CMakeLists.txt.
+function(waga_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# waga_add_gtest(<name> SOURCES <files>... LIBS <targets>...)
+# A GoogleTest executable whose tests ctest runs one by one.
+function(waga_add_gtest name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 120 LABELS "${name}")
+endfunction()
+
+# waga_add_qtest(<name> SOURCES <files>... LIBS <targets>...)
+# A QtTest executable run on the offscreen platform.
+function(waga_add_qtest name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} Qt6::Test Qt6::Widgets Threads::Threads)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS "${name}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

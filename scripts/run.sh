@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the program and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+bash scripts/build.sh
+exec ./build/app/waga
