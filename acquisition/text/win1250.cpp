@@ -1,19 +1,22 @@
 #include "acquisition/text/win1250.h"
 
+#include <algorithm>
 #include <array>
-#include <cstdint>
+#include <utility>
 
 namespace {
 
 constexpr char32_t kNoCharacter = 0xFFFD;
 
 // The characters of bytes 0x80 to 0xFF; bytes below are ASCII. The five
-// bytes the code page leaves unassigned carry U+FFFD.
+// bytes the code page leaves unassigned carry the C1 control of the same
+// number, as the system converters do, so that every byte survives a trip
+// through Unicode and back.
 constexpr std::array<char32_t, 128> kUpperHalf = {
-    0x20AC, 0xFFFD, 0x201A, 0xFFFD, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
-    0xFFFD, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,  // 0x88
-    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
-    0xFFFD, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,  // 0x98
+    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,  // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,  // 0x98
     0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,  // 0xA0
     0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,  // 0xA8
     0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,  // 0xB0
@@ -78,11 +81,16 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
 
 char ByteOf(char32_t c) {
   if (c < 0x80) return static_cast<char>(c);
-  if (c != kNoCharacter) {
+  // The table inverted once: characters in order, each with its byte.
+  static const auto inverse = [] {
+    std::array<std::pair<char32_t, unsigned char>, 128> pairs{};
     for (std::size_t k = 0; k < kUpperHalf.size(); ++k)
-      if (kUpperHalf[k] == c) return static_cast<char>(0x80 + k);
-  }
-  return '?';
+      pairs[k] = {kUpperHalf[k], static_cast<unsigned char>(0x80 + k)};
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+  }();
+  const auto it = std::lower_bound(inverse.begin(), inverse.end(), std::pair<char32_t, unsigned char>{c, 0});
+  return it != inverse.end() && it->first == c ? static_cast<char>(it->second) : '?';
 }
 
 }  // namespace
