@@ -67,6 +67,10 @@ void TCustomComPort::StopEventThread() {
   syncWindow_.reset();
 }
 
+bool TCustomComPort::EventThreadRunning() const {
+  return eventThread_ && !eventThread_->Ended();
+}
+
 bool TCustomComPort::InsideOwnDelivery() const {
   return uiDeliveryDepth_ > 0 || (eventThread_ && eventThread_->IsCurrentThread());
 }

@@ -86,6 +86,8 @@ class TCustomComPort {
   // True while an event thread started by Open exists (it may have ended
   // after a handler's exception; Close then only collects it).
   bool ThreadCreated() const { return eventThread_ != nullptr; }
+  // True while that thread waits for or delivers events.
+  bool EventThreadRunning() const;
 
   // How deliveries reach the UI thread under smThreadSync and smWindowSync.
   // Not owned; must outlive the open port. A change takes effect at the next
