@@ -12,10 +12,10 @@
 #include <string>
 
 #include "acquisition/text/clock.h"
-#include "app/scale_port.h"
 #include "config/konfig/konfig.h"
 #include "platform/dialogs.h"
 #include "platform/instance_marker.h"
+#include "serial/com_port.h"
 
 class QAction;
 class QActionGroup;
@@ -71,7 +71,7 @@ class TForm1 : public QMainWindow {
   std::int32_t& MaxPreviewLines() { return maxPreviewLines_; }
   std::string& CompanyName() { return companyName_; }
   std::string& CompanyAddress() { return companyAddress_; }
-  ScalePortComponent& ComPortDriver_in() { return comPortDriver_in_; }
+  TComPort& ComPortDriver_in() { return comPortDriver_in_; }
   Dialogs& UserDialogs() { return *dialogs_; }
 
   // Controls.
@@ -189,7 +189,7 @@ class TForm1 : public QMainWindow {
   std::int32_t maxPreviewLines_ = 300;
   std::string companyName_ = "<firma>";
   std::string companyAddress_ = "<adres>";
-  ScalePortComponent comPortDriver_in_;
+  TComPort comPortDriver_in_{"ComPortDriver_in"};
 
   TFormUstaw* formUstaw_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;

@@ -15,6 +15,7 @@
 
 #include "app/bevel_panel.h"
 #include "app/form1.h"
+#include "app/glyph_button.h"
 #include "app/look.h"
 #include "app/maker.h"
 #include "app/pictures.h"
@@ -42,10 +43,7 @@ QLabel* DisplayLabel(QWidget* parent, const QFont& font) {
 }
 
 QPushButton* PrintButton(const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(U(caption), parent);
-  button->setIcon(QIcon(PrinterGlyph(QSize(16, 16))));
-  button->setIconSize(QSize(16, 16));
-  return button;
+  return new GlyphButton(U(caption), PrinterGlyph(QSize(12, 12)), parent);
 }
 
 }  // namespace
@@ -120,7 +118,7 @@ void TForm1::BuildPagePlik(QWidget* page) {
   cbZapis_ = Place(new QCheckBox(U("Zapis do pliku"), gbUstawplik_), 8, 16, 97, 17);
   cbZapis_->setObjectName(QStringLiteral("CBzapis"));
   cbZapis_->setChecked(true);
-  bZmienplik_ = Place(new QPushButton(U("Zmień nazwę..."), gbUstawplik_), 120, 16, 83, 17);
+  bZmienplik_ = Place(new GlyphButton(U("Zmień nazwę..."), QPixmap(), gbUstawplik_), 120, 16, 83, 17);
   bZmienplik_->setObjectName(QStringLiteral("Bzmienplik"));
   eNazwapliku_ = Place(new QLineEdit(gbUstawplik_), 8, 40, 193, 21);
   eNazwapliku_->setObjectName(QStringLiteral("Enazwapliku"));
@@ -154,7 +152,7 @@ void TForm1::BuildPagePodglad(QWidget* page) {
   rbAutowyczysc_->setObjectName(QStringLiteral("RBautowyczysc"));
   cbCiaglymemo_ = Place(new QCheckBox(U("Wyświetlaj display"), gbUstawmemo_), 8, 80, 113, 17);
   cbCiaglymemo_->setObjectName(QStringLiteral("CBciaglymemo"));
-  bWyczysc_ = Place(new QPushButton(U("Wyczyść"), gbUstawmemo_), 144, 80, 59, 17);
+  bWyczysc_ = Place(new GlyphButton(U("Wyczyść"), QPixmap(), gbUstawmemo_), 144, 80, 59, 17);
   bWyczysc_->setObjectName(QStringLiteral("Bwyczysc"));
 
   QWidget::setTabOrder(bWyczysc_, rbAutowyczysc_);

@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QPainter>
+#include <QTabWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -70,6 +72,22 @@ int main(int argc, char* argv[]) {
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
 
   bool ok = Save(&form, folder + QStringLiteral("/main-window.png"));
+
+  // The four settings pages side by side.
+  QTabWidget* pages = form.PCustawienia();
+  QImage strip(pages->width() * pages->count() + 8 * (pages->count() - 1), pages->height(),
+               QImage::Format_ARGB32);
+  strip.fill(Qt::transparent);
+  {
+    QPainter painter(&strip);
+    for (int i = 0; i < pages->count(); ++i) {
+      pages->setCurrentIndex(i);
+      QApplication::processEvents();
+      painter.drawPixmap(i * (pages->width() + 8), 0, pages->grab());
+    }
+  }
+  pages->setCurrentIndex(0);
+  ok = strip.save(folder + QStringLiteral("/settings-pages.png")) && ok;
   form.MMaboutClick();
   if (!QTest::qWaitForWindowExposed(about)) return 1;
   ok = Save(about, folder + QStringLiteral("/about-window.png")) && ok;

@@ -1,4 +1,4 @@
-// Start-up (FormCreate) and close (FormClose) of the main window.
+// The main window: start-up (FormCreate) and close (FormClose).
 
 #include <fcntl.h>
 #include <unistd.h>
