@@ -1,6 +1,7 @@
 #include "tests/support/printing/recording_print_stream.h"
 
 #include <stdexcept>
+#include <utility>
 
 std::string PrintedLine::Text() const {
   std::string text;
@@ -8,9 +9,30 @@ std::string PrintedLine::Text() const {
   return text;
 }
 
+std::string PrintedLine::Marked() const {
+  std::string text;
+  for (const PrintedRun& run : Runs) {
+    std::string open, close;
+    for (auto [on, mark] : {std::pair{run.Styles.Bold, 'b'}, {run.Styles.Italic, 'i'},
+                            {run.Styles.Underline, 'u'}}) {
+      if (!on) continue;
+      open += std::string("<") + mark + ">";
+      close = std::string("</") + mark + ">" + close;
+    }
+    text += open + run.Text + close;
+  }
+  return text;
+}
+
 std::vector<std::string> PrintRecording::Texts() const {
   std::vector<std::string> texts;
   for (const PrintedLine& line : Lines) texts.push_back(line.Text());
+  return texts;
+}
+
+std::vector<std::string> PrintRecording::MarkedTexts() const {
+  std::vector<std::string> texts;
+  for (const PrintedLine& line : Lines) texts.push_back(line.Marked());
   return texts;
 }
 

@@ -19,6 +19,8 @@ struct PrintedRun {
 struct PrintedLine {
   std::vector<PrintedRun> Runs;
   std::string Text() const;  // the runs joined
+  // The runs joined, each styled run wrapped in <b>, <i> or <u> marks.
+  std::string Marked() const;
 };
 
 // What one job left; owned by the test, filled by the stream.
@@ -36,6 +38,7 @@ struct PrintRecording {
   std::vector<PrintedLine> Lines;
 
   std::vector<std::string> Texts() const;
+  std::vector<std::string> MarkedTexts() const;
 };
 
 class RecordingPrintStream : public PrintStream {
