@@ -3,6 +3,7 @@
 // Values shared by line assembly, line processing and supervision. The main
 // window owns one and touches it on the user-interface thread only.
 
+#include <functional>
 #include <string>
 
 #include "acquisition/text/clock.h"
@@ -15,6 +16,10 @@ struct AcquisitionState {
   // A data file write failed inside a serial delivery; the message is shown
   // by ShowPendingMessages once that delivery has returned.
   bool DataFileMessagePending = false;
+  // Called when a message becomes pending. The main window posts a call of
+  // ShowPendingMessages to its event loop here: it must not show anything
+  // before the delivery that is running now has returned.
+  std::function<void()> MessagePending;
   // Message of the last exception raised by the port (open, close or read).
   std::string LastPortError;
 };

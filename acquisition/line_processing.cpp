@@ -24,7 +24,9 @@ void ApplyPreviewLimit(ScaleScreen& screen) {
 void AppendToDataFile(const std::string& text, ScaleScreen& screen, AcquisitionState& state) {
   if (AppendDataFileLine(screen.Enazwapliku(), text)) return;
   screen.SetCBzapis(false);
+  if (state.DataFileMessagePending) return;
   state.DataFileMessagePending = true;
+  if (state.MessagePending) state.MessagePending();
 }
 
 }  // namespace

@@ -16,24 +16,17 @@
 
 struct FakeDialogs : Dialogs {
   std::vector<std::pair<MessageKind, std::string>> shown;
-  void ShowMessage(MessageKind kind, const std::string& text) override {
-    shown.emplace_back(kind, text);
-  }
+  void ShowMessage(MessageKind kind, const std::string& text) override { shown.emplace_back(kind, text); }
   bool Confirm(const std::string&) override { return true; }
-  std::string InputBox(const std::string&, const std::string&, const std::string& preset) override {
-    return preset;
-  }
+  std::string InputBox(const std::string&, const std::string&, const std::string& p) override { return p; }
   std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
 };
 
 struct FakeScreen : ScaleScreen {
-  std::string display = "- - - - -";
-  std::vector<std::string> preview;
+  std::string display = "- - - - -", fileName, panel1, panel1Hint;
+  std::vector<std::string> preview, panel1History;
   int maxPreviewLines = 300;
   bool ciaglymemo = false, zapis = true, ciaglyplik = false, dataBilansu = true, autoucinaj = true;
-  std::string fileName;
-  std::string panel1, panel1Hint;
-  std::vector<std::string> panel1History;
   FakeDialogs dialogs;
 
   std::string DisplayCaption() const override { return display; }
@@ -51,20 +44,14 @@ struct FakeScreen : ScaleScreen {
   bool CBdata_bilansu() const override { return dataBilansu; }
   bool RBautoucinaj() const override { return autoucinaj; }
   std::string Enazwapliku() const override { return fileName; }
-  void SetStatusPanel1(const std::string& text) override {
-    panel1 = text;
-    panel1History.push_back(text);
-  }
+  void SetStatusPanel1(const std::string& text) override { panel1History.push_back(panel1 = text); }
   void SetStatusPanel1Hint(const std::string& text) override { panel1Hint = text; }
   Dialogs& Messages() override { return dialogs; }
 };
 
 // Each ReadString hands out the next queued chunk (at most `count` bytes).
 struct FakePort : ScalePort {
-  bool connected = false;
-  bool openFails = false, closeFails = false, readFails = false;
-  std::string port = "COM2";
-  TBaudRate rate = br1200;
+  bool connected = false, openFails = false, closeFails = false, readFails = false;
   std::deque<std::string> incoming;
   int reads = 0;
   std::vector<std::string> calls;
@@ -80,16 +67,13 @@ struct FakePort : ScalePort {
     connected = false;
   }
   bool Connected() const override { return connected; }
-  std::string Port() const override { return port; }
-  TBaudRate BaudRate() const override { return rate; }
+  std::string Port() const override { return "COM2"; }
+  TBaudRate BaudRate() const override { return br1200; }
   int ReadString(std::string& text, int count) override {
     ++reads;
     if (readFails) throw std::runtime_error("read failed");
-    text.clear();
-    if (incoming.empty()) return 0;
-    text = incoming.front().substr(0, static_cast<std::size_t>(count));
-    incoming.front().erase(0, text.size());
-    if (incoming.front().empty()) incoming.pop_front();
+    text = incoming.empty() ? "" : incoming.front().substr(0, static_cast<std::size_t>(count));
+    if (!incoming.empty() && (incoming.front().erase(0, text.size())).empty()) incoming.pop_front();
     return static_cast<int>(text.size());
   }
 };
