@@ -1,0 +1,144 @@
+#include "acquisition/text/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "acquisition/text/umy_fun.h"
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Accumulates digits of the given base up to the end of the text; fails on any
+// other character, on no digit at all and on a magnitude beyond `limit`.
+std::optional<std::int64_t> Magnitude(std::string_view digits, int base, std::int64_t limit) {
+  if (digits.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : digits) {
+    const int d = base == 16 ? HexValue(c) : (IsDigit(c) ? c - '0' : -1);
+    if (d < 0) return std::nullopt;
+    value = value * base + d;
+    if (value > limit) return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> TextToInt(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  std::string_view rest = text.substr(i);
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+
+  std::string_view hex;
+  bool is_hex = true;
+  if (rest.starts_with("0x") || rest.starts_with("0X")) {
+    hex = rest.substr(2);
+  } else if (rest.starts_with('$') || rest.starts_with('x') || rest.starts_with('X')) {
+    hex = rest.substr(1);
+  } else {
+    is_hex = false;
+  }
+  if (is_hex) {
+    auto value = Magnitude(hex, 16, kMax);
+    if (!value) return std::nullopt;
+    return static_cast<std::int32_t>(*value);
+  }
+
+  bool negative = false;
+  if (rest.starts_with('+') || rest.starts_with('-')) {
+    negative = rest.front() == '-';
+    rest.remove_prefix(1);
+  }
+  auto value = Magnitude(rest, 10, negative ? kMax + 1 : kMax);
+  if (!value) return std::nullopt;
+  return static_cast<std::int32_t>(negative ? -*value : *value);
+}
+
+std::optional<long double> TextToExtended(std::string_view text) {
+  // Check the form first and build the same number with a point as the mark
+  // for from_chars, which never consults the locale.
+  std::string plain;
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  bool any_digit = false, mark = false;
+  long long leading_exponent = 0;  // decimal exponent of the first significant digit, roughly
+  bool significant = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsDigit(c)) {
+      any_digit = true;
+      if (c != '0') significant = true;
+      if (!mark && significant) ++leading_exponent;
+      if (mark && !significant) --leading_exponent;
+      plain.push_back(c);
+    } else if (c == ',' && !mark) {
+      mark = true;
+      plain.push_back('.');
+    } else {
+      break;
+    }
+  }
+  if (!any_digit && !mark) return std::nullopt;
+
+  std::string exponent;
+  if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+    ++i;
+    std::string sign;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) sign = text[i++];
+    std::string digits;
+    while (i < text.size() && IsDigit(text[i])) digits.push_back(text[i++]);
+    if (!digits.empty()) exponent = "e" + sign + digits;  // missing digits mean exponent 0
+  }
+  if (i != text.size()) return std::nullopt;
+  if (!any_digit) return negative ? -0.0L : 0.0L;  // a lone mark reads as zero
+
+  if (plain.front() == '.') plain.insert(plain.begin(), '0');
+  if (plain.back() == '.') plain.push_back('0');
+  plain += exponent;
+
+  long double value = 0;
+  const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+  if (end != plain.data() + plain.size()) return std::nullopt;
+  if (error == std::errc::result_out_of_range) {
+    // Too small to hold is zero; too large does not convert. Which one it is
+    // follows from the sign of the number's decimal magnitude.
+    if (!significant) return negative ? -0.0L : 0.0L;
+    long long exp_value = 0;
+    if (!exponent.empty()) {
+      const std::string_view e(exponent.c_str() + 1);
+      const bool exp_negative = e.front() == '-';
+      std::string_view d = (e.front() == '+' || e.front() == '-') ? e.substr(1) : e;
+      // Exponents too long to hold are far outside either end of the range.
+      if (d.size() > 15) exp_value = exp_negative ? -1'000'000'000'000'000LL : 1'000'000'000'000'000LL;
+      else {
+        std::from_chars(d.data(), d.data() + d.size(), exp_value);
+        if (exp_negative) exp_value = -exp_value;
+      }
+    }
+    if (exp_value + leading_exponent <= 0) return negative ? -0.0L : 0.0L;
+    return std::nullopt;
+  } else if (error != std::errc()) {
+    return std::nullopt;
+  }
+  if (!std::isfinite(value)) return std::nullopt;
+  return negative ? -value : value;
+}
+
+bool IsReading(std::string_view line) {
+  return TextToExtended(PointToComma(StripSpaces(line))).has_value();
+}
