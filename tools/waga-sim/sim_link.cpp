@@ -79,7 +79,8 @@ std::unique_ptr<SimLink> SimLink::Open(const std::string& device, int baud, std:
     }
   } else {
     link->path_ = device;
-    link->fd_ = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Non-blocking from the start: a line without carrier must not hold the open.
+    link->fd_ = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (link->fd_ < 0 || !MakeRaw(link->fd_, baud)) {
       error = SystemError("cannot open " + device);
       return nullptr;
