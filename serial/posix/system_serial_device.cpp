@@ -1,4 +1,7 @@
 #include "serial/system_serial_device.h"
 
-// Placeholder until the termios device exists.
-std::unique_ptr<SerialDevice> CreateSystemSerialDevice() { return nullptr; }
+#include "serial/posix/posix_serial_device.h"
+
+std::unique_ptr<SerialDevice> CreateSystemSerialDevice() {
+  return std::make_unique<PosixSerialDevice>();
+}

@@ -1,0 +1,96 @@
+#include "serial/com_port.h"
+
+#include <utility>
+
+TCustomComPort::TCustomComPort(std::string name, std::unique_ptr<SerialDevice> device)
+    : name_(std::move(name)),
+      device_(std::move(device)),
+      parity_(std::make_unique<TComParity>(this)),
+      flowControl_(std::make_unique<TComFlowControl>(this)),
+      timeouts_(std::make_unique<TComTimeouts>(this)),
+      buffer_(std::make_unique<TComBuffer>(this)) {}
+
+TCustomComPort::~TCustomComPort() {
+  // A destructor must not throw; a handler's failure during this last close
+  // has nowhere to go.
+  try {
+    Close();
+  } catch (...) {
+  }
+}
+
+namespace {
+
+template <typename T>
+bool Store(T& field, T value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+}  // namespace
+
+void TCustomComPort::SetBaudRate(TBaudRate value) {
+  if (Store(baudRate_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetCustomBaudRate(std::int32_t value) {
+  if (Store(customBaudRate_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetPort(std::string_view value) {
+  std::string normalized = NormalizePortName(value);
+  if (normalized == port_) return;
+  port_ = std::move(normalized);
+  if (CanApply()) {
+    Close();
+    Open();
+  }
+}
+
+void TCustomComPort::SetStopBits(TStopBits value) {
+  if (Store(stopBits_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetDataBits(TDataBits value) {
+  if (Store(dataBits_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetDiscardNull(bool value) {
+  if (Store(discardNull_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetEventChar(char value) {
+  if (Store(eventChar_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetEvents(TComEvents value) {
+  // The event thread sets the device's event mask when it starts.
+  events_ = value;
+}
+
+void TCustomComPort::SetSyncMethod(TSyncMethod value) {
+  if (value == syncMethod_) return;
+  if (CanApply()) throw EComPort(ecSyncMethodWhileOpen);
+  syncMethod_ = value;
+}
+
+void TCustomComPort::SetParity(const TComParity& value) {
+  parity_->Assign(value);
+  ApplyLineSettings();
+}
+
+void TCustomComPort::SetFlowControl(const TComFlowControl& value) {
+  flowControl_->Assign(value);
+  ApplyLineSettings();
+}
+
+void TCustomComPort::SetTimeouts(const TComTimeouts& value) {
+  timeouts_->Assign(value);
+  ApplyTimeoutSettings();
+}
+
+void TCustomComPort::SetBuffer(const TComBuffer& value) {
+  buffer_->Assign(value);
+  ApplyBufferSettings();
+}

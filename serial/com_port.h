@@ -1,0 +1,202 @@
+#pragma once
+
+// The serial port component: one serial port with all its line settings,
+// opened and closed on the UI thread, with notifications before and after
+// each step and handlers for the device events.
+//
+// A changed setting is stored at once; it reaches the device only while the
+// port is connected and the component is not being loaded (BeginLoad ..
+// EndLoad). Otherwise the next Open applies every setting.
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "serial/baud_rate.h"
+#include "serial/com_errors.h"
+#include "serial/com_settings.h"
+#include "serial/com_texts.h"
+#include "serial/com_types.h"
+#include "serial/serial_device.h"
+#include "serial/settings_store.h"
+
+class TCustomComPort;
+class TComSettingsWriter;
+class TComSettingsReader;
+
+using TNotifyEvent = std::function<void(TCustomComPort& Sender)>;
+using TRxCharEvent = std::function<void(TCustomComPort& Sender, std::int32_t Count)>;
+using TComSignalEvent = std::function<void(TCustomComPort& Sender, bool OnOff)>;
+using TComErrorEvent = std::function<void(TCustomComPort& Sender, TComErrors Errors)>;
+
+class TCustomComPort {
+ public:
+  // Without a device the component asks CreateSystemSerialDevice() for one
+  // when it first opens.
+  explicit TCustomComPort(std::string name = "ComPort",
+                          std::unique_ptr<SerialDevice> device = nullptr);
+  // Closes the port; failures of the close are not passed on.
+  virtual ~TCustomComPort();
+  TCustomComPort(const TCustomComPort&) = delete;
+  TCustomComPort& operator=(const TCustomComPort&) = delete;
+
+  // The component's name; the settings store uses it as the INI section.
+  const std::string& Name() const { return name_; }
+
+  // Loading from a stored form: while loading, setters only store values
+  // and Connected only records the wish. EndLoad opens the port when
+  // Connected was recorded as true; a failure of that open goes to
+  // OnLoadedOpenError when assigned and is thrown otherwise.
+  bool Loading() const { return loading_; }
+  void BeginLoad() { loading_ = true; }
+  void EndLoad();
+
+  // Lifecycle. Open on an open port and Close on a closed one do nothing.
+  void Open();
+  void Close();
+  bool Connected() const { return connected_; }
+  void SetConnected(bool value);
+
+  // The device; null until the first open when none was given.
+  SerialDevice* Device() const { return device_.get(); }
+
+  // Settings.
+  TBaudRate BaudRate() const { return baudRate_; }
+  void SetBaudRate(TBaudRate value);
+  // The rate used for brCustom.
+  std::int32_t CustomBaudRate() const { return customBaudRate_; }
+  void SetCustomBaudRate(std::int32_t value);
+  // Normalised to "COM1".."COM16"; a change while connected reopens the port.
+  const std::string& Port() const { return port_; }
+  void SetPort(std::string_view value);
+  TStopBits StopBits() const { return stopBits_; }
+  void SetStopBits(TStopBits value);
+  TDataBits DataBits() const { return dataBits_; }
+  void SetDataBits(TDataBits value);
+  bool DiscardNull() const { return discardNull_; }
+  void SetDiscardNull(bool value);
+  char EventChar() const { return eventChar_; }
+  void SetEventChar(char value);
+  // Reaches the device at the next open only.
+  TComEvents Events() const { return events_; }
+  void SetEvents(TComEvents value);
+  // Cannot change while connected (EComPort code 14).
+  TSyncMethod SyncMethod() const { return syncMethod_; }
+  void SetSyncMethod(TSyncMethod value);
+  TStoredGroups StoredGroups() const { return storedGroups_; }
+  void SetStoredGroups(TStoredGroups value) { storedGroups_ = value; }
+
+  // The settings objects. Their own setters re-apply their group when a
+  // field changes; the Set* here copy a whole object and always re-apply.
+  TComParity& Parity() { return *parity_; }
+  const TComParity& Parity() const { return *parity_; }
+  void SetParity(const TComParity& value);
+  TComFlowControl& FlowControl() { return *flowControl_; }
+  const TComFlowControl& FlowControl() const { return *flowControl_; }
+  void SetFlowControl(const TComFlowControl& value);
+  TComTimeouts& Timeouts() { return *timeouts_; }
+  const TComTimeouts& Timeouts() const { return *timeouts_; }
+  void SetTimeouts(const TComTimeouts& value);
+  TComBuffer& Buffer() { return *buffer_; }
+  const TComBuffer& Buffer() const { return *buffer_; }
+  void SetBuffer(const TComBuffer& value);
+
+  // Settings store: the groups of StoredGroups, in a registry key or in the
+  // INI section named after the component.
+  virtual void StoreToRegistry(TRegistryStore& key);
+  virtual void StoreToIniFile(TCustomIniFile& iniFile);
+  virtual void LoadFromRegistry(TRegistryStore& key);
+  virtual void LoadFromIniFile(TCustomIniFile& iniFile);
+
+ protected:
+  // Opens the device named by Port (EComPort code 1 on failure).
+  virtual void OpenDevice();
+  virtual void CloseDevice();
+
+ public:
+  // Buffer, line and timeout settings, in this order.
+  virtual void ApplyAllSettings();
+
+  // Event handlers; an empty one is not called.
+  TNotifyEvent OnBeforeOpen;
+  TNotifyEvent OnAfterOpen;
+  TNotifyEvent OnBeforeClose;
+  TNotifyEvent OnAfterClose;
+  TRxCharEvent OnRxChar;
+  TNotifyEvent OnTxEmpty;
+  TNotifyEvent OnBreak;
+  TNotifyEvent OnRing;
+  TNotifyEvent OnRxFlag;
+  TComSignalEvent OnCTSChange;
+  TComSignalEvent OnDSRChange;
+  TComErrorEvent OnError;
+  TComSignalEvent OnRLSDChange;
+  TNotifyEvent OnRx80Full;
+  // Receives a failure of the open that EndLoad starts.
+  std::function<void(const std::exception&)> OnLoadedOpenError;
+
+ protected:
+  virtual void FireAfterClose();
+  virtual void FireAfterOpen();
+  virtual void FireBeforeClose();
+  virtual void FireBeforeOpen();
+  virtual void FireRxChar(std::int32_t count);
+  virtual void FireTxEmpty();
+  virtual void FireBreak();
+  virtual void FireRing();
+  virtual void FireRxFlag();
+  virtual void FireCTSChange(bool onOff);
+  virtual void FireDSRChange(bool onOff);
+  virtual void FireError(TComErrors errors);
+  virtual void FireRLSDChange(bool onOff);
+  virtual void FireRx80Full();
+
+ public:
+  // Re-apply one group to the device when connected and not loading; a
+  // refusal raises EComPort 7, 8 or 9 with the device's error number.
+  virtual void ApplyLineSettings();
+  virtual void ApplyTimeoutSettings();
+  virtual void ApplyBufferSettings();
+
+  // The device records that the apply steps pass on.
+  DeviceControlBlock MakeDeviceControlBlock() const;
+  DeviceTimeouts MakeDeviceTimeouts() const;
+
+ protected:
+  // True when a changed setting should reach the device now.
+  bool CanApply() const { return connected_ && !loading_; }
+
+ private:
+  void StoreSettings(TComSettingsWriter& writer) const;
+  void LoadSettings(TComSettingsReader& reader);
+
+  std::string name_;
+  std::unique_ptr<SerialDevice> device_;
+  bool loading_ = false;
+  bool connected_ = false;
+
+  TBaudRate baudRate_ = br9600;
+  std::int32_t customBaudRate_ = 9600;
+  std::string port_ = "COM1";
+  TStopBits stopBits_ = sbOneStopBit;
+  TDataBits dataBits_ = dbEight;
+  bool discardNull_ = false;
+  char eventChar_ = 0;
+  TComEvents events_ = AllComEvents;
+  TSyncMethod syncMethod_ = smThreadSync;
+  TStoredGroups storedGroups_ = {sgBasic};
+
+  std::unique_ptr<TComParity> parity_;
+  std::unique_ptr<TComFlowControl> flowControl_;
+  std::unique_ptr<TComTimeouts> timeouts_;
+  std::unique_ptr<TComBuffer> buffer_;
+};
+
+// The component as the program uses it; everything is public in the base.
+class TComPort : public TCustomComPort {
+ public:
+  using TCustomComPort::TCustomComPort;
+};

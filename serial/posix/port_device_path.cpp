@@ -1,0 +1,84 @@
+#include "serial/posix/port_device_path.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(a[i])) !=
+        std::toupper(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string MappedPath(std::string_view port, std::string_view mapText) {
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (mapText.substr(0, kUtf8Bom.size()) == kUtf8Bom) mapText.remove_prefix(kUtf8Bom.size());
+  while (!mapText.empty()) {
+    const std::size_t end = mapText.find('\n');
+    const std::string_view line = mapText.substr(0, end);
+    mapText = end == std::string_view::npos ? std::string_view() : mapText.substr(end + 1);
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    const std::string_view path = Trim(line.substr(equals + 1));
+    if (!path.empty() && SameIgnoringCase(Trim(line.substr(0, equals)), port)) {
+      return std::string(path);
+    }
+  }
+  return {};
+}
+
+std::string DefaultPath(std::string_view port) {
+  if (port.size() < 4 || port.size() > 6 || !SameIgnoringCase(port.substr(0, 3), "COM")) return {};
+  int number = 0;
+  for (char c : port.substr(3)) {
+    if (c < '0' || c > '9') return {};
+    number = number * 10 + (c - '0');
+  }
+  if (number < 1) return {};
+  return "/dev/ttyS" + std::to_string(number - 1);
+}
+
+}  // namespace
+
+std::string DevicePathForPort(std::string_view port, std::string_view mapText) {
+  port = Trim(port);
+  std::string path = MappedPath(port, mapText);
+  return path.empty() ? DefaultPath(port) : path;
+}
+
+int ReadPortMapFile(const std::string& path, std::string& text) {
+  text.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? 0 : errno;
+  int error = 0;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n > 0) {
+      text.append(chunk, static_cast<std::size_t>(n));
+    } else if (n == 0) {
+      break;
+    } else if (errno != EINTR) {
+      error = errno;
+      break;
+    }
+  }
+  ::close(fd);
+  return error;
+}
