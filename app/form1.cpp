@@ -96,7 +96,7 @@ void TForm1::FormCreate() {
   // 13.
   MwagaClick();
   // 14. - 15.
-  eNazwapliku_->setText(WidgetText(FileDate(Now())));
+  eNazwapliku_->setText(ToQString(FileDate(Now())));
   if (cbZapis_->isChecked()) CreateDataFileOfTheDay();
   // 16.
   PlaceWindow();
@@ -104,7 +104,7 @@ void TForm1::FormCreate() {
 
 // An existing file is left as it is: O_EXCL never truncates.
 void TForm1::CreateDataFileOfTheDay() {
-  const std::string name = ProgramText(eNazwapliku_->text());
+  const std::string name = FromQString(eNazwapliku_->text());
   int fd;
   do {
     fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -153,7 +153,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::SetStatusPanelText(int index, const std::string& cp1250) {
-  if (QLabel* panel = StatusPanel(index)) panel->setText(WidgetText(cp1250));
+  if (QLabel* panel = StatusPanel(index)) panel->setText(ToQString(cp1250));
 }
 
 KonfigSettings TForm1::CurrentKonfigSettings() const {
@@ -165,12 +165,12 @@ KonfigSettings TForm1::CurrentKonfigSettings() const {
   s.CBzapis = cbZapis_->isChecked();
   s.CBciaglyplik = cbCiaglyplik_->isChecked();
   s.CBciaglymemo = cbCiaglymemo_->isChecked();
-  s.Emaxlinie = ProgramText(eMaxlinie_->text());
+  s.Emaxlinie = FromQString(eMaxlinie_->text());
   s.MaxPreviewLines = maxPreviewLines_;
   s.RBautoucinaj = rbAutoucinaj_->isChecked();
   s.CBdruk_nazwafirmy = cbDrukNazwafirmy_->isChecked();
   s.CBdata_bilansu = cbDataBilansu_->isChecked();
-  s.Ljednost = ProgramText(ljednost_->text());
+  s.Ljednost = FromQString(ljednost_->text());
   return s;
 }
 
@@ -187,5 +187,5 @@ void TForm1::ApplyKonfigSettings(const KonfigSettings& s) {
   (s.RBautoucinaj ? rbAutoucinaj_ : rbAutowyczysc_)->setChecked(true);
   cbDrukNazwafirmy_->setChecked(s.CBdruk_nazwafirmy);
   cbDataBilansu_->setChecked(s.CBdata_bilansu);
-  ljednost_->setText(WidgetText(s.Ljednost));
+  ljednost_->setText(ToQString(s.Ljednost));
 }

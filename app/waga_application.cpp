@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "acquisition/text/win1250.h"
+#include "platform/qt_text.h"
 #include "app/look.h"
 
 WagaApplication::WagaApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -17,7 +17,7 @@ bool WagaApplication::notify(QObject* receiver, QEvent* event) {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
     QMessageBox::critical(nullptr, applicationDisplayName(),
-                          QString::fromStdString(Cp1250ToUtf8(error.what())));
+                          ToQString(error.what()));
   } catch (...) {
     QMessageBox::critical(nullptr, applicationDisplayName(), QStringLiteral("Nieznany błąd."));
   }

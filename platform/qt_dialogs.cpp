@@ -11,16 +11,13 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "acquisition/text/win1250.h"
+#include "platform/qt_text.h"
 
 namespace {
 
-QString FromCp1250(const std::string& text) { return QString::fromStdString(Cp1250ToUtf8(text)); }
-std::string ToCp1250(const QString& text) { return Utf8ToCp1250(text.toStdString()); }
-
 // A carriage return in a message breaks the line.
 QString MessageText(const std::string& text) {
-  QString shown = FromCp1250(text);
+  QString shown = ToQString(text);
   shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return shown;
@@ -81,12 +78,12 @@ bool QtDialogs::Confirm(const std::string& text) {
 std::string QtDialogs::InputBox(const std::string& caption, const std::string& prompt,
                                 const std::string& preset) {
   QDialog box(parent_);
-  box.setWindowTitle(FromCp1250(caption));
+  box.setWindowTitle(ToQString(caption));
   auto* layout = new QVBoxLayout(&box);
   auto* label = new QLabel(MessageText(prompt), &box);
   auto* field = new QLineEdit(&box);
   field->setMaxLength(255);
-  field->setText(FromCp1250(preset));
+  field->setText(ToQString(preset));
   field->selectAll();
   field->setMinimumWidth(300);
   label->setBuddy(field);
@@ -101,14 +98,14 @@ std::string QtDialogs::InputBox(const std::string& caption, const std::string& p
   layout->addWidget(buttons);
   box.setFixedSize(box.sizeHint());
   if (RunCentred(box) != QDialog::Accepted) return preset;
-  return ToCp1250(field->text());
+  return FromQString(field->text());
 }
 
 std::optional<std::string> QtDialogs::SaveFileName(const std::string& initialName) {
   // "*" rather than "*.*": on this system most data files have no extension.
   const QString name = QFileDialog::getSaveFileName(
-      parent_, QString(), FromCp1250(initialName), QStringLiteral("Wszystkie pliki (*)"), nullptr,
+      parent_, QString(), ToQString(initialName), QStringLiteral("Wszystkie pliki (*)"), nullptr,
       QFileDialog::DontConfirmOverwrite);
   if (name.isEmpty()) return std::nullopt;
-  return ToCp1250(name);
+  return FromQString(name);
 }
