@@ -7,8 +7,9 @@
 #include "app/look.h"
 
 WagaApplication::WagaApplication(int& argc, char** argv) : QApplication(argc, argv) {
-  setApplicationName(QStringLiteral("waga"));
-  setApplicationDisplayName(QStringLiteral("Waga QEL"));
+  // The title names the program to the desktop (task bar, window grouping).
+  // It is not a display name, which would be appended to every caption.
+  setApplicationName(QStringLiteral("Waga QEL"));
   InstallWagaLook(*this);
 }
 
@@ -16,10 +17,10 @@ bool WagaApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    QMessageBox::critical(nullptr, applicationDisplayName(),
+    QMessageBox::critical(nullptr, applicationName(),
                           ToQString(error.what()));
   } catch (...) {
-    QMessageBox::critical(nullptr, applicationDisplayName(), QStringLiteral("Nieznany błąd."));
+    QMessageBox::critical(nullptr, applicationName(), QStringLiteral("Nieznany błąd."));
   }
   return false;
 }
