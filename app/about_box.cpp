@@ -35,6 +35,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(U("O producencie..."));
   setModal(false);
+  setFont(FormFont());
 
   panel1_ = new BevelPanel(BevelPanel::Bevel::Lowered, BevelPanel::Bevel::Raised, this);
   panel1_->setObjectName(QStringLiteral("Panel1"));

@@ -14,6 +14,7 @@
 #include <cerrno>
 
 #include "app/form1.h"
+#include "app/look.h"
 #include "app/maker.h"
 #include "app/ui_text.h"
 #include "platform/free_space.h"
@@ -32,6 +33,7 @@ TForm1::TForm1(TForm1Environment environment, QWidget* parent)
       environment_(std::move(environment)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8("Program do komunikacji z wagą."));
+  setFont(FormFont());
   if (environment_.dialogs != nullptr) {
     dialogs_ = environment_.dialogs;
   } else {

@@ -4,10 +4,28 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+namespace {
+
+void SubstituteDesignedFonts() {
+  static const bool done = [] {
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+    return true;
+  }();
+  (void)done;
+}
+
+QFont Designed(const char* family, int pixels) {
+  SubstituteDesignedFonts();
+  QFont font(QString::fromLatin1(family));
+  font.setPixelSize(pixels);
+  return font;
+}
+
+}  // namespace
+
 void InstallWagaLook(QApplication& app) {
-  QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-  QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-  QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) {
     QApplication::setStyle(style);
     QApplication::setPalette(style->standardPalette());
@@ -15,22 +33,16 @@ void InstallWagaLook(QApplication& app) {
   app.setFont(FormFont());
 }
 
-QFont FormFont() {
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(11);
-  return font;
-}
+QFont FormFont() { return Designed("MS Sans Serif", 11); }
 
 QFont ArialFont(int pixels, bool bold) {
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(pixels);
+  QFont font = Designed("Arial", pixels);
   font.setBold(bold);
   return font;
 }
 
 QFont CourierFont(int pixels) {
-  QFont font(QStringLiteral("Courier New"));
+  QFont font = Designed("Courier New", pixels);
   font.setStyleHint(QFont::TypeWriter);
-  font.setPixelSize(pixels);
   return font;
 }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -285,6 +286,9 @@ class Form1Test : public QObject {
     const QPoint bottom = form.Mraport()->mapTo(&form, QPoint(0, form.Mraport()->height()));
     QVERIFY(bottom.y() <= form.StatusPanel(0)->mapTo(&form, QPoint(0, 0)).y());
     QCOMPARE(form.Ldisplay()->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(QFontInfo(form.Ldisplay()->font()).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(QFontInfo(form.Mraport()->font()).family(), QStringLiteral("Liberation Mono"));
+    QCOMPARE(QFontInfo(form.CBzapis()->font()).family(), QStringLiteral("Liberation Sans"));
     QCOMPARE(form.Ldisplay()->font().pixelSize(), 96);
     QCOMPARE(form.Mraport()->font().pixelSize(), 13);
     QVERIFY(form.Ljednost()->font().bold());
