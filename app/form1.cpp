@@ -120,6 +120,7 @@ void TForm1::CreateDataFileOfTheDay() {
 
 void TForm1::PlaceWindow() {
   const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+  placedWithFrame_ = frame;
   setFixedSize(kOuterWidth - frame.left() - frame.right(),
                kOuterHeight - frame.top() - frame.bottom());
   move(0, 0);
@@ -131,6 +132,17 @@ void TForm1::showEvent(QShowEvent* event) {
   placedAfterShow_ = true;
   // The frame is known only once the window system has shown the window.
   QTimer::singleShot(0, this, &TForm1::PlaceWindow);
+}
+
+// A window manager frames the window some time after it is shown; once the
+// frame is known, the outer size is made 800×573 again (only then: a window
+// the user moves stays where it was put).
+void TForm1::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  if (placedAfterShow_ && windowHandle() != nullptr &&
+      windowHandle()->frameMargins() != placedWithFrame_) {
+    QTimer::singleShot(0, this, &TForm1::PlaceWindow);
+  }
 }
 
 void TForm1::FormClose() {

@@ -6,6 +6,7 @@
 // constructed; FormClose runs when it closes.
 
 #include <QMainWindow>
+#include <QMargins>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -151,6 +152,7 @@ class TForm1 : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -183,6 +185,7 @@ class TForm1 : public QMainWindow {
   bool terminateRequested_ = false;
   bool formClosed_ = false;
   bool placedAfterShow_ = false;
+  QMargins placedWithFrame_;
 
   std::string pendingLine_;
   TDateTime lastLineTime_ = 0;
