@@ -1,0 +1,25 @@
+#pragma once
+
+// Values shared by line assembly, line processing and supervision. The main
+// window owns one and touches it on the user-interface thread only.
+
+#include <functional>
+#include <string>
+
+#include "acquisition/text/clock.h"
+
+struct AcquisitionState {
+  // Bytes received since the last line feed, carriage returns left out.
+  std::string PendingLine;
+  // When the last line was processed (or start-up).
+  TDateTime LastLineTime = 0;
+  // A data file write failed inside a serial delivery; the message is shown
+  // by ShowPendingMessages once that delivery has returned.
+  bool DataFileMessagePending = false;
+  // Called when a message becomes pending. The main window posts a call of
+  // ShowPendingMessages to its event loop here: it must not show anything
+  // before the delivery that is running now has returned.
+  std::function<void()> MessagePending;
+  // Message of the last exception raised by the port (open, close or read).
+  std::string LastPortError;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+// Keeps the connection to the scale alive and reports it in status panel 1.
+
+#include <string>
+
+#include "acquisition/acquisition_state.h"
+#include "acquisition/scale_port.h"
+#include "acquisition/scale_screen.h"
+#include "acquisition/text/clock.h"
+
+// The display's no-reading mark.
+inline constexpr const char* kNoReadingMark = "- - - - -";
+// Age of the last line, in days, beyond which the display shows the mark
+// (3.03264 s); only a strictly greater age counts.
+inline constexpr TDateTime kStaleLineAge = 3.51e-5;
+
+// Status panel 1 texts (Windows-1250).
+std::string ConnectedStatusText(const std::string& port, TBaudRate rate);
+std::string NotConnectedStatusText(const std::string& port, TBaudRate rate);
+std::string ClosingStatusText();
+
+// Opens the port and writes the outcome into status panel 1, and the reason
+// of a failure into the panel's tooltip. Never throws.
+void ConnectScalePort(ScalePort& port, ScaleScreen& screen, AcquisitionState& state);
+
+// The 2000 ms supervision tick: cycles the port while the display shows the
+// mark, reopens a closed port, and sets the mark once no line has come for
+// longer than kStaleLineAge. Never throws.
+void Timer1Timer(ScalePort& port, ScaleScreen& screen, AcquisitionState& state);

@@ -1,0 +1,23 @@
+#pragma once
+
+// The serial port as acquisition uses it. The main window implements it over
+// its TComPort; tests with a plain struct. Open, Close and ReadString may
+// throw (EComPort or another std::exception).
+
+#include <string>
+
+#include "serial/baud_rate.h"
+
+class ScalePort {
+ public:
+  virtual ~ScalePort() = default;
+
+  virtual void Open() = 0;
+  virtual void Close() = 0;
+  virtual bool Connected() const = 0;
+  // Current settings: the port name ("COM2") and the speed.
+  virtual std::string Port() const = 0;
+  virtual TBaudRate BaudRate() const = 0;
+  // Reads up to `count` waiting bytes into `text`; returns how many.
+  virtual int ReadString(std::string& text, int count) = 0;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+// What line processing and connection supervision see of the main window:
+// the display, the preview, the settings check boxes, the data file name and
+// status panel 1. The main window implements it over its widgets; tests with
+// a plain struct. All texts are Windows-1250.
+
+#include <cstdint>
+#include <string>
+
+class Dialogs;
+
+class ScaleScreen {
+ public:
+  virtual ~ScaleScreen() = default;
+
+  // Ldisplay caption.
+  virtual std::string DisplayCaption() const = 0;
+  virtual void SetDisplayCaption(const std::string& text) = 0;
+
+  // Mraport, the preview.
+  virtual int PreviewLineCount() const = 0;
+  virtual std::string PreviewLine(int index) const = 0;
+  virtual void DeleteFirstPreviewLine() = 0;
+  virtual void ClearPreview() = 0;
+  virtual void AddPreviewLine(const std::string& line) = 0;
+  // The preview limit (MaxPreviewLines, 10 to 5000).
+  virtual std::int32_t MaxPreviewLines() const = 0;
+
+  // "Wyświetlaj display": readings also go to the preview.
+  virtual bool CBciaglymemo() const = 0;
+  // "Zapis do pliku": the data file is written. Line processing switches it
+  // off after a failed write; that must not count as a user's click.
+  virtual bool CBzapis() const = 0;
+  virtual void SetCBzapis(bool checked) = 0;
+  // "Zapisuj display": readings also go to the data file.
+  virtual bool CBciaglyplik() const = 0;
+  // "Data bilansu": balance records get the reception date and time.
+  virtual bool CBdata_bilansu() const = 0;
+  // "kasuj początek" (true) or "wyczyść całość" (false) when the preview is full.
+  virtual bool RBautoucinaj() const = 0;
+  // The data file name as the field shows it.
+  virtual std::string Enazwapliku() const = 0;
+
+  // Status bar panel 1 and its tooltip (why the port failed, or empty).
+  virtual void SetStatusPanel1(const std::string& text) = 0;
+  virtual void SetStatusPanel1Hint(const std::string& text) = 0;
+
+  // Message boxes.
+  virtual Dialogs& Messages() = 0;
+};

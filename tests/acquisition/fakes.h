@@ -1,0 +1,79 @@
+#pragma once
+
+// Plain-struct stand-ins for the main window, its message boxes and the port.
+
+#include <deque>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "acquisition/acquisition_state.h"
+#include "acquisition/scale_port.h"
+#include "acquisition/scale_screen.h"
+#include "platform/dialogs.h"
+
+struct FakeDialogs : Dialogs {
+  std::vector<std::pair<MessageKind, std::string>> shown;
+  void ShowMessage(MessageKind kind, const std::string& text) override { shown.emplace_back(kind, text); }
+  bool Confirm(const std::string&) override { return true; }
+  std::string InputBox(const std::string&, const std::string&, const std::string& p) override { return p; }
+  std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
+};
+
+struct FakeScreen : ScaleScreen {
+  std::string display = "- - - - -", fileName, panel1, panel1Hint;
+  std::vector<std::string> preview, panel1History;
+  int maxPreviewLines = 300;
+  bool ciaglymemo = false, zapis = true, ciaglyplik = false, dataBilansu = true, autoucinaj = true;
+  FakeDialogs dialogs;
+
+  std::string DisplayCaption() const override { return display; }
+  void SetDisplayCaption(const std::string& text) override { display = text; }
+  int PreviewLineCount() const override { return static_cast<int>(preview.size()); }
+  std::string PreviewLine(int index) const override { return preview.at(index); }
+  void DeleteFirstPreviewLine() override { preview.erase(preview.begin()); }
+  void ClearPreview() override { preview.clear(); }
+  void AddPreviewLine(const std::string& line) override { preview.push_back(line); }
+  std::int32_t MaxPreviewLines() const override { return maxPreviewLines; }
+  bool CBciaglymemo() const override { return ciaglymemo; }
+  bool CBzapis() const override { return zapis; }
+  void SetCBzapis(bool checked) override { zapis = checked; }
+  bool CBciaglyplik() const override { return ciaglyplik; }
+  bool CBdata_bilansu() const override { return dataBilansu; }
+  bool RBautoucinaj() const override { return autoucinaj; }
+  std::string Enazwapliku() const override { return fileName; }
+  void SetStatusPanel1(const std::string& text) override { panel1History.push_back(panel1 = text); }
+  void SetStatusPanel1Hint(const std::string& text) override { panel1Hint = text; }
+  Dialogs& Messages() override { return dialogs; }
+};
+
+// Each ReadString hands out the next queued chunk (at most `count` bytes).
+struct FakePort : ScalePort {
+  bool connected = false, openFails = false, closeFails = false, readFails = false;
+  std::deque<std::string> incoming;
+  int reads = 0;
+  std::vector<std::string> calls;
+
+  void Open() override {
+    calls.push_back("Open");
+    if (openFails) throw std::runtime_error("cannot open");
+    connected = true;
+  }
+  void Close() override {
+    calls.push_back("Close");
+    if (closeFails) throw std::runtime_error("cannot close");
+    connected = false;
+  }
+  bool Connected() const override { return connected; }
+  std::string Port() const override { return "COM2"; }
+  TBaudRate BaudRate() const override { return br1200; }
+  int ReadString(std::string& text, int count) override {
+    ++reads;
+    if (readFails) throw std::runtime_error("read failed");
+    text = incoming.empty() ? "" : incoming.front().substr(0, static_cast<std::size_t>(count));
+    if (!incoming.empty() && (incoming.front().erase(0, text.size())).empty()) incoming.pop_front();
+    return static_cast<int>(text.size());
+  }
+};

@@ -1,0 +1,104 @@
+#include "acquisition/line_processing.h"
+
+#include <gtest/gtest.h>
+
+#include "acquisition/text/clock.h"
+#include "acquisition/text/win1250.h"
+#include "tests/acquisition/fakes.h"
+#include "tests/acquisition/temp_dir.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::string kRecord = "001     45.23 kg     45.23 kg";
+
+struct LineProcessing : ::testing::Test {
+  FakeScreen screen;
+  AcquisitionState state;
+  TempDir dir;
+  TDateTime now = EncodeDateTime({2026, 1, 2, 9, 5, 30, 0});
+
+  LineProcessing() {
+    screen.fileName = dir.File("20260102");
+    WriteFile(screen.fileName, "");
+    SetClock([this] { return now; });
+  }
+  ~LineProcessing() override { SetClock({}); }
+  void Process(const std::string& line) { ProcessScaleLine(line, screen, state); }
+};
+
+TEST_F(LineProcessing, ReadingWithDefaultsOnlyReachesTheDisplay) {
+  Process("  12.50");
+  EXPECT_EQ(screen.display, "12.50");
+  Process("  -0,5 ");
+  EXPECT_EQ(screen.display, "-0.5");
+  EXPECT_TRUE(screen.preview.empty());
+  EXPECT_EQ(ReadFile(screen.fileName), "");
+}
+
+TEST_F(LineProcessing, BalanceReportGoesToPreviewAndFileWithSuffixOnRecordsOnly) {
+  for (const char* line : {"", "  BILANS WAZEN", "  l.wazen    masa    suma"}) Process(line);
+  Process(kRecord);
+  EXPECT_EQ(screen.display, "");
+  const std::string stamped = kRecord + "    2026/01/02  09:05";
+  EXPECT_EQ(screen.preview, (Lines{"", "  BILANS WAZEN", "  l.wazen    masa    suma", stamped}));
+  EXPECT_EQ(ReadFile(screen.fileName),
+            "\r\n  BILANS WAZEN\r\n  l.wazen    masa    suma\r\n" + stamped + "\r\n");
+  screen.dataBilansu = false;
+  Process(kRecord);
+  EXPECT_EQ(screen.preview.back(), kRecord);
+}
+
+TEST_F(LineProcessing, ReadingsReachPreviewAndFileOnlyByTheirSettings) {
+  screen.ciaglymemo = true;
+  Process("1.00");
+  screen.ciaglyplik = true;
+  Process("2.00");
+  screen.zapis = false;
+  Process("3.00");
+  EXPECT_EQ(screen.preview, (Lines{"1.00", "2.00", "3.00"}));
+  EXPECT_EQ(ReadFile(screen.fileName), "2.00\r\n");
+}
+
+TEST_F(LineProcessing, FullPreviewLosesItsFirstLineOrEverything) {
+  screen.maxPreviewLines = 10;
+  screen.ciaglymemo = true;
+  for (int i = 0; i < 12; ++i) Process("line " + std::to_string(i));
+  ASSERT_EQ(screen.preview.size(), 10u);
+  EXPECT_EQ(screen.preview.front(), "line 2");
+  screen.autoucinaj = false;
+  Process("7.5");
+  EXPECT_EQ(screen.preview, Lines{"7.5"});
+}
+
+TEST_F(LineProcessing, FailedAppendSwitchesWritingOffAndLeavesOneMessageForLater) {
+  int notified = 0;
+  state.MessagePending = [&] { ++notified; };
+  screen.fileName = "/dev/full";
+  Process("first");
+  EXPECT_FALSE(screen.zapis);
+  EXPECT_TRUE(screen.dialogs.shown.empty()) << "no box inside the serial delivery";
+  now += 0.001;
+  screen.zapis = true;  // switched back on before the box was shown
+  Process("second");
+  EXPECT_EQ(state.LastLineTime, now);
+  EXPECT_EQ(screen.preview, (Lines{"first", "second"}));
+  EXPECT_EQ(notified, 1);
+
+  ShowPendingMessages(screen, state);
+  ShowPendingMessages(screen, state);
+  ASSERT_EQ(screen.dialogs.shown.size(), 1u);
+  EXPECT_EQ(screen.dialogs.shown[0],
+            std::make_pair(MessageKind::Error, Utf8ToCp1250("Błąd zapisu do pliku! "
+                                                            "Prawdopodobnie brak miejsca na dysku!")));
+}
+
+TEST_F(LineProcessing, EveryLineStampsLastLineTime) {
+  for (const char* line : {"", "1.0", "abc", "\x01"}) {
+    now += 0.001;
+    Process(line);
+    EXPECT_EQ(state.LastLineTime, now) << '"' << line << '"';
+  }
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// waga-sim: a weighing scale on a pseudo-terminal or a serial device.
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/waga-sim/porty_ini.h"
+#include "tools/waga-sim/scale_output.h"
+#include "tools/waga-sim/sim_link.h"
+#include "tools/waga-sim/sim_options.h"
+
+namespace {
+
+std::string Lines(const std::vector<std::string>& lines, const std::string& lineEnd) {
+  std::string bytes;
+  for (const auto& line : lines) bytes += line + lineEnd;
+  return bytes;
+}
+
+// False once a stop was requested or the line failed.
+bool RunStep(const Step& step, const SimOptions& options, SimLink& link, ScaleValues& values,
+             std::string& lineEnd) {
+  switch (step.kind) {
+    case StepKind::Readings:
+      for (int i = 0; i < step.count; ++i) {
+        if (!link.Send(ReadingLine(values.NextReading()) + lineEnd)) return false;
+        if (!link.Pause(options.intervalMs)) return false;
+      }
+      return true;
+    case StepKind::Burst: {
+      std::vector<std::string> lines;
+      for (int i = 0; i < step.count; ++i) lines.push_back(ReadingLine(values.NextReading()));
+      return link.Send(Lines(lines, lineEnd));
+    }
+    case StepKind::Balance: {
+      std::vector<std::int64_t> masses;
+      for (int i = 0; i < step.count; ++i) masses.push_back(values.NextWeighing());
+      return link.Send(Lines(BalanceReport(masses), lineEnd));
+    }
+    case StepKind::Silence:
+      return link.Pause(step.count);
+    case StepKind::Garbage:
+      return link.Send(values.Garbage(step.count) + lineEnd);
+    case StepKind::Text:
+      return link.Send(step.text + lineEnd);
+    case StepKind::LineEnd:
+      lineEnd = step.text;
+      return true;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  const auto options = ParseOptions(argc, argv, error);
+  if (!options) {
+    std::cerr << "waga-sim: " << error << "\n(see waga-sim --help)\n";
+    return 2;
+  }
+  if (options->help) {
+    std::cout << UsageText();
+    return 0;
+  }
+
+  InstallStopSignals();
+  auto link = SimLink::Open(options->device, options->baud, error);
+  if (!link || (!options->logFile.empty() && !link->SetLog(options->logFile, error)) ||
+      (!options->portyIniDir.empty() &&
+       !WritePortyIni(options->portyIniDir, options->comName, link->Path(), error))) {
+    std::cerr << "waga-sim: " << error << '\n';
+    return 1;
+  }
+  std::cout << link->Path() << std::endl;
+
+  ScaleValues values(options->seed);
+  bool running = true;
+  for (int round = 0; running && (options->repeat == 0 || round < options->repeat); ++round) {
+    std::string lineEnd = options->lineEnd;  // every round starts alike
+    for (const Step& step : options->script)
+      if (!(running = RunStep(step, *options, *link, values, lineEnd))) break;
+  }
+
+  if (running) {
+    if (options->exitWhenDone)
+      link->WaitDrained();
+    else
+      link->WaitForStop();
+  }
+  return StopRequested() || running ? 0 : 1;
+}

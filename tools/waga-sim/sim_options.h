@@ -1,0 +1,36 @@
+#pragma once
+
+// Command line of waga-sim.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class StepKind { Readings, Burst, Balance, Silence, Garbage, Text, LineEnd };
+
+struct Step {
+  StepKind kind = StepKind::Readings;
+  int count = 1;     // readings, records, milliseconds or bytes
+  std::string text;  // Text: the line; LineEnd: the line end bytes
+};
+
+struct SimOptions {
+  std::string device;       // a serial device to use instead of a pseudo-terminal
+  std::string portyIniDir;  // where to write porty.ini, or empty
+  std::string comName = "COM2";
+  int baud = 1200;  // 0: no pacing
+  int intervalMs = 1000;
+  std::string lineEnd = "\r\n";
+  int repeat = 0;  // 0: for ever
+  bool exitWhenDone = false;
+  std::string logFile;
+  std::uint32_t seed = 1;
+  std::vector<Step> script;
+  bool help = false;
+};
+
+// Nothing, with `error` set, when the command line is wrong.
+std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error);
+std::optional<std::vector<Step>> ParseScript(const std::string& script, std::string& error);
+std::string UsageText();
