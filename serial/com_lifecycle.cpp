@@ -27,6 +27,7 @@ void TCustomComPort::Open() {
     // The stop signal of the previous thread is still raised.
     device_->ResetStop();
     eventThread_ = std::make_unique<TComThread>(*this);
+    eventThread_->Start();
   }
   FireAfterOpen();
   // The present modem lines; a failure leaves the port open, thread running.
@@ -44,10 +45,10 @@ void TCustomComPort::Close() {
     if (eventThread_) eventThread_->SignalStop();
     return;
   }
-  closing_ = true;
+  closing_.store(true);
   struct ClosingScope {
-    bool& flag;
-    ~ClosingScope() { flag = false; }
+    std::atomic<bool>& flag;
+    ~ClosingScope() { flag.store(false); }
   } scope{closing_};
   closeDeferred_.store(false);
 
@@ -81,7 +82,8 @@ void TCustomComPort::RunDelivery(const std::function<void()>& deliver, bool onUi
     bool onUiThread;
     ~DeliveryScope() {
       if (onUiThread) --port.uiDeliveryDepth_;
-      if (port.closeDeferred_.load() && port.uiDeliveryDepth_ == 0) port.PostDeferredClose();
+      if (port.closeDeferred_.load() && (!onUiThread || port.uiDeliveryDepth_ == 0))
+        port.PostDeferredClose();
     }
   };
   if (onUiThread) ++uiDeliveryDepth_;
@@ -91,7 +93,9 @@ void TCustomComPort::RunDelivery(const std::function<void()>& deliver, bool onUi
 
 void TCustomComPort::PostDeferredClose() {
   std::weak_ptr<TCustomComPort*> alive = self_;
-  UiHandoff& handoff = Handoff();
+  // The hand-off the thread was started with: SetHandoff may have changed
+  // the component's since.
+  UiHandoff& handoff = eventThread_ ? eventThread_->Handoff() : Handoff();
   handoff.Post([alive] {
     const std::shared_ptr<TCustomComPort*> self = alive.lock();
     if (!self) return;

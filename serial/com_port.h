@@ -267,7 +267,8 @@ class TCustomComPort {
   std::unique_ptr<SerialDevice> device_;
   bool loading_ = false;
   bool connected_ = false;
-  bool closing_ = false;
+  // Read by a Close that a handler asks for on the event thread (smNone).
+  std::atomic<bool> closing_{false};
 
   UiHandoff* handoff_ = nullptr;
   QueuedUiHandoff ownHandoff_;

@@ -42,10 +42,12 @@ TComThread::TComThread(TCustomComPort& comPort)
       handoff_(comPort.Handoff()),
       syncMethod_(comPort.SyncMethod()) {
   device_.SetEventMask(EventsToMask(comPort.Events()));
-  thread_ = std::thread([this] { Execute(); });
 }
 
+void TComThread::Start() { thread_ = std::thread([this] { Execute(); }); }
+
 TComThread::~TComThread() {
+  if (!thread_.joinable()) return;
   SignalStop();
   handoff_.ServeUntil([this] { return Ended(); });
   thread_.join();

@@ -30,16 +30,18 @@ class TSyncWindow {
 
 class TComThread {
  public:
-  // Sets the device's event mask from the component's Events and starts the
-  // thread. The device's stop signal must have been reset.
+  // Sets the device's event mask from the component's Events; the thread
+  // runs from Start(). The device's stop signal must have been reset.
   explicit TComThread(TCustomComPort& comPort);
-  // Signals stop and waits for the thread to end, serving the hand-off
+  // Signals stop and waits for the started thread to end, serving the hand-off
   // meanwhile so that a delivery under way completes.
   ~TComThread();
   TComThread(const TComThread&) = delete;
   TComThread& operator=(const TComThread&) = delete;
 
+  void Start();
   void SignalStop();
+  UiHandoff& Handoff() const { return handoff_; }
   bool Ended() const { return ended_.load(); }
   // True on the event thread itself.
   bool IsCurrentThread() const;
