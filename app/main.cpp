@@ -1,11 +1,23 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/about_box.h"
+#include "app/form1.h"
+#include "app/waga_application.h"
+#include "config/ui/form_ustaw.h"
+#include "platform/close_on_signals.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName("Waga QEL");
-  QMainWindow window;
-  window.setWindowTitle(QString::fromUtf8("Program do komunikacji z wagą."));
-  window.show();
-  return app.exec();
+  WagaApplication app(argc, argv);
+
+  // The main window first: its start-up runs before any other window exists.
+  auto* form1 = new TForm1;
+  form1->SetFormUstaw(new TFormUstaw(form1));
+  form1->SetAboutBox(new TAboutBox(form1));
+
+  int result = 0;
+  if (!form1->TerminateRequested()) {
+    CloseOnTerminationSignals(form1);
+    form1->show();
+    result = app.exec();
+  }
+  delete form1;
+  return result;
 }

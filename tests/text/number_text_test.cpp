@@ -7,6 +7,7 @@
 #include <limits>
 #include <locale>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -50,18 +51,12 @@ TEST_P(UnderLocale, TextToIntAcceptsOnlyTheWholeForm) {
 }
 
 TEST_P(UnderLocale, TextToExtendedReadsTheCommaOnly) {
-  EXPECT_EQ(TextToExtended("12,5"), 12.5L);
-  EXPECT_EQ(TextToExtended("-0,25"), -0.25L);
-  EXPECT_EQ(TextToExtended("+3"), 3.0L);
-  EXPECT_EQ(TextToExtended(","), 0.0L);
-  EXPECT_EQ(TextToExtended(",5"), 0.5L);
-  EXPECT_EQ(TextToExtended("45,"), 45.0L);
-  EXPECT_EQ(TextToExtended("1,5E2"), 150.0L);
-  EXPECT_EQ(TextToExtended("2e-1"), 0.2L);
-  EXPECT_EQ(TextToExtended("7E"), 7.0L);   // missing exponent digits: exponent 0
-  EXPECT_EQ(TextToExtended("7e+"), 7.0L);
-  EXPECT_EQ(TextToExtended("1E4000"), 1E4000L);  // beyond a double, inside the extended range
-  EXPECT_EQ(TextToExtended("1E-6000"), 0.0L);    // too small to hold: zero
+  const std::pair<const char*, long double> cases[] = {
+      {"12,5", 12.5L}, {"-0,25", -0.25L}, {"+3", 3.0L}, {",", 0.0L}, {",5", 0.5L}, {"45,", 45.0L},
+      {"1,5E2", 150.0L}, {"2e-1", 0.2L}, {"7E", 7.0L}, {"7e+", 7.0L},  // missing exponent digits: 0
+      {"1E4000", 1E4000L},   // beyond a double, inside the extended range
+      {"1E-6000", 0.0L}};    // too small to hold: zero
+  for (const auto& [text, value] : cases) EXPECT_EQ(TextToExtended(text), value) << text;
   for (const char* bad : {"", "12.5", "1,2,3", "12,5 ", " 12", "+", "-", "E5", "1E5x", "1,5kg",
                           "1E5000", "-1E99999999999999999999", "inf", "nan", "0x10", "1e2,5"})
     EXPECT_FALSE(TextToExtended(bad).has_value()) << '"' << bad << '"';

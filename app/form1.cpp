@@ -1,0 +1,205 @@
+// The main window: start-up (FormCreate) and close (FormClose).
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWindow>
+#include <cerrno>
+
+#include "app/form1.h"
+#include "app/look.h"
+#include "app/maker.h"
+#include "app/ui_text.h"
+#include "platform/free_space.h"
+#include "platform/qt_dialogs.h"
+
+namespace {
+
+constexpr std::int64_t kMinimumFreeBytes = 1000000;
+
+}  // namespace
+
+TForm1::TForm1(TForm1Environment environment, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      environment_(std::move(environment)) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromUtf8("Program do komunikacji z wagą."));
+  setFont(FormFont());
+  if (environment_.dialogs != nullptr) {
+    dialogs_ = environment_.dialogs;
+  } else {
+    ownDialogs_ = std::make_unique<QtDialogs>(this);
+    dialogs_ = ownDialogs_.get();
+  }
+  if (!environment_.freeSpace) environment_.freeSpace = FreeDiskSpace;
+  if (environment_.instanceMarkerPath.empty()) {
+    environment_.instanceMarkerPath = DefaultInstanceMarkerPath();
+  }
+  if (!environment_.workingDirectory.empty()) {
+    [[maybe_unused]] const int rc = ::chdir(environment_.workingDirectory.c_str());
+  }
+  BuildMenu();
+  BuildControls();
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+  // 1. Single instance.
+  if (!instanceMapping_.Claim(environment_.instanceMarkerPath)) {
+    dialogs_->ShowMessage(MessageKind::Error, Literal("Program jest już w uruchomiony!"));
+    terminateRequested_ = true;
+  }
+  // 2. Disk space.
+  if (environment_.freeSpace() < kMinimumFreeBytes) {
+    dialogs_->ShowMessage(MessageKind::Warning,
+                          Literal("Zbyt mało wolnego miejsca na dysku!\rProgram potrzebuje około ") +
+                              "1" + Literal("MB wolnej przestrzeni do prawidłowego funkcjonowania."));
+  }
+  // 3. - 4.
+  ldisplay_->setText(QStringLiteral("- - - - -"));
+  timer1_->setInterval(kTimerInterval);
+  timer1_->start();
+  // 5. - 6.
+  comPortDriver_in_.SetBaudRate(br1200);
+  comPortDriver_in_.SetPort("COM2");
+  maxPreviewLines_ = 300;
+  companyName_ = "<firma>";
+  companyAddress_ = "<adres>";
+  // 7. What was read before a read failure stays in force; the later steps run.
+  KonfigSettings settings = CurrentKonfigSettings();
+  try {
+    LoadKonfig(settings);
+    ApplyKonfigSettings(settings);
+  } catch (const KonfigReadError& error) {
+    ApplyKonfigSettings(settings);
+    dialogs_->ShowMessage(MessageKind::Error, Literal("Nie można odczytać pliku konfig.ini:\r") +
+                                                  Utf8ToCp1250(error.what()));
+  }
+  // 8. - 10.
+  lastLineTime_ = Now();
+  eMaxlinie_->setText(QString::number(maxPreviewLines_));
+  pendingLine_.clear();
+  // 11.
+  ConnectScalePort();
+  // 12.
+  iqel_->setToolTip(QString::fromUtf8(maker::kWeb) + QLatin1Char('\n') +
+                    QString::fromUtf8(maker::kMail));
+  // 13.
+  MwagaClick();
+  // 14. - 15.
+  eNazwapliku_->setText(ToQString(FileDate(Now())));
+  if (cbZapis_->isChecked()) CreateDataFileOfTheDay();
+  // 16.
+  PlaceWindow();
+}
+
+// An existing file is left as it is: O_EXCL never truncates.
+void TForm1::CreateDataFileOfTheDay() {
+  const std::string name = FromQString(eNazwapliku_->text());
+  int fd;
+  do {
+    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0 && errno == EEXIST) return;
+  if (fd >= 0 && ::close(fd) == 0) return;
+  dialogs_->ShowMessage(MessageKind::Error,
+                        Literal("Błąd zapisu do pliku!\rPrawdopodobnie brak miejsca na dysku."));
+  cbZapis_->setChecked(false);
+}
+
+void TForm1::PlaceWindow() {
+  const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+  placedWithFrame_ = frame;
+  setFixedSize(kOuterWidth - frame.left() - frame.right(),
+               kOuterHeight - frame.top() - frame.bottom());
+  move(0, 0);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (placedAfterShow_) return;
+  placedAfterShow_ = true;
+  // The frame is known only once the window system has shown the window.
+  QTimer::singleShot(0, this, &TForm1::PlaceWindow);
+}
+
+// A window manager frames the window some time after it is shown; once the
+// frame is known, the outer size is made 800×573 again (only then: a window
+// the user moves stays where it was put).
+void TForm1::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  if (placedAfterShow_ && windowHandle() != nullptr &&
+      windowHandle()->frameMargins() != placedWithFrame_) {
+    QTimer::singleShot(0, this, &TForm1::PlaceWindow);
+  }
+}
+
+void TForm1::FormClose() {
+  if (formClosed_) return;
+  formClosed_ = true;
+  // 1. - 3.
+  instanceMapping_.Release();
+  SaveKonfig(CurrentKonfigSettings());
+  if (comPortDriver_in_.Connected()) {
+    try {
+      comPortDriver_in_.Close();
+    } catch (...) {
+      // The program ends in any case.
+    }
+  }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  FormClose();
+  timer1_->stop();
+  event->accept();
+}
+
+void TForm1::SetStatusPanelText(int index, const std::string& cp1250) {
+  if (QLabel* panel = StatusPanel(index)) panel->setText(ToQString(cp1250));
+}
+
+KonfigSettings TForm1::CurrentKonfigSettings() const {
+  KonfigSettings s;
+  s.Port = comPortDriver_in_.Port();
+  s.BaudRate = comPortDriver_in_.BaudRate();
+  s.CompanyName = companyName_;
+  s.CompanyAddress = companyAddress_;
+  s.CBzapis = cbZapis_->isChecked();
+  s.CBciaglyplik = cbCiaglyplik_->isChecked();
+  s.CBciaglymemo = cbCiaglymemo_->isChecked();
+  s.Emaxlinie = FromQString(eMaxlinie_->text());
+  s.MaxPreviewLines = maxPreviewLines_;
+  s.RBautoucinaj = rbAutoucinaj_->isChecked();
+  s.CBdruk_nazwafirmy = cbDrukNazwafirmy_->isChecked();
+  s.CBdata_bilansu = cbDataBilansu_->isChecked();
+  s.Ljednost = FromQString(ljednost_->text());
+  return s;
+}
+
+// The limit field is not touched: start-up fills it from MaxPreviewLines.
+void TForm1::ApplyKonfigSettings(const KonfigSettings& s) {
+  if (s.Port != comPortDriver_in_.Port()) comPortDriver_in_.SetPort(s.Port);
+  if (s.BaudRate != comPortDriver_in_.BaudRate()) comPortDriver_in_.SetBaudRate(s.BaudRate);
+  companyName_ = s.CompanyName;
+  companyAddress_ = s.CompanyAddress;
+  cbZapis_->setChecked(s.CBzapis);
+  cbCiaglyplik_->setChecked(s.CBciaglyplik);
+  cbCiaglymemo_->setChecked(s.CBciaglymemo);
+  maxPreviewLines_ = s.MaxPreviewLines;
+  (s.RBautoucinaj ? rbAutoucinaj_ : rbAutowyczysc_)->setChecked(true);
+  cbDrukNazwafirmy_->setChecked(s.CBdruk_nazwafirmy);
+  cbDataBilansu_->setChecked(s.CBdata_bilansu);
+  ljednost_->setText(ToQString(s.Ljednost));
+}

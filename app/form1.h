@@ -1,0 +1,238 @@
+#pragma once
+
+// The main window: the weight display, the settings pages, the preview and
+// the status bar. Its controls hold the settings; the shared values of the
+// run live here too. FormCreate runs the start-up sequence when the window is
+// constructed; FormClose runs when it closes.
+
+#include <QMainWindow>
+#include <QMargins>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "acquisition/text/clock.h"
+#include "config/konfig/konfig.h"
+#include "platform/dialogs.h"
+#include "platform/instance_marker.h"
+#include "serial/com_port.h"
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTimer;
+class TAboutBox;
+class TFormUstaw;
+class BevelPanel;
+class ClickLabel;
+
+// What start-up takes from its surroundings; tests replace each part.
+struct TForm1Environment {
+  // The boxes and dialogs; null: Qt boxes owned by the window.
+  Dialogs* dialogs = nullptr;
+  // Free bytes on the working directory's disk, -1 if unknown; empty: statvfs.
+  std::function<std::int64_t()> freeSpace;
+  // The single-instance marker file; empty: DefaultInstanceMarkerPath().
+  std::string instanceMarkerPath;
+  // Made the process's working directory before start-up; empty: unchanged.
+  std::string workingDirectory;
+};
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kOuterWidth = 800;
+  static constexpr int kOuterHeight = 573;
+  static constexpr int kTimerInterval = 2000;
+
+  explicit TForm1(TForm1Environment environment = {}, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The windows created after the main window; the menu opens them.
+  void SetFormUstaw(TFormUstaw* form) { formUstaw_ = form; }
+  void SetAboutBox(TAboutBox* box) { aboutBox_ = box; }
+  TFormUstaw* FormUstaw() const { return formUstaw_; }
+  TAboutBox* AboutBox() const { return aboutBox_; }
+
+  // Start-up met another instance: the program ends without its event loop.
+  bool TerminateRequested() const { return terminateRequested_; }
+
+  // Shared values of the run (UI thread only).
+  std::string& PendingLine() { return pendingLine_; }
+  TDateTime& LastLineTime() { return lastLineTime_; }
+  std::int32_t& MaxPreviewLines() { return maxPreviewLines_; }
+  std::string& CompanyName() { return companyName_; }
+  std::string& CompanyAddress() { return companyAddress_; }
+  TComPort& ComPortDriver_in() { return comPortDriver_in_; }
+  Dialogs& UserDialogs() { return *dialogs_; }
+
+  // Controls.
+  QLabel* Ldisplay() const { return ldisplay_; }
+  QLabel* Ljednost() const { return ljednost_; }
+  QPlainTextEdit* Mraport() const { return mraport_; }
+  QTabWidget* PCustawienia() const { return pcUstawienia_; }
+  QCheckBox* CBzapis() const { return cbZapis_; }
+  QLineEdit* Enazwapliku() const { return eNazwapliku_; }
+  QPushButton* Bzmienplik() const { return bZmienplik_; }
+  QCheckBox* CBciaglyplik() const { return cbCiaglyplik_; }
+  QLineEdit* Emaxlinie() const { return eMaxlinie_; }
+  QRadioButton* RBautoucinaj() const { return rbAutoucinaj_; }
+  QRadioButton* RBautowyczysc() const { return rbAutowyczysc_; }
+  QCheckBox* CBciaglymemo() const { return cbCiaglymemo_; }
+  QPushButton* Bwyczysc() const { return bWyczysc_; }
+  QCheckBox* CBdruk_nazwafirmy() const { return cbDrukNazwafirmy_; }
+  QCheckBox* CBdata_bilansu() const { return cbDataBilansu_; }
+  QPushButton* BBdrukuj() const { return bbDrukuj_; }
+  QPushButton* BBdrukuj_bilans() const { return bbDrukujBilans_; }
+  QPushButton* BBdrukuj_szczbilans() const { return bbDrukujSzczbilans_; }
+  QLabel* Iqel() const { return iqel_; }
+  QTimer* Timer1() const { return timer1_; }
+  // Status bar panel 0 ("Połączenie z wagą:") or 1 (the connection state).
+  QLabel* StatusPanel(int index) const { return index == 0 ? statusPanel0_ : statusPanel1_; }
+  void SetStatusPanelText(int index, const std::string& cp1250);
+
+  // Menu items.
+  QAction* Mwaga() const { return mWaga_; }
+  QAction* Mplik() const { return mPlik_; }
+  QAction* Mpodglad() const { return mPodglad_; }
+  QAction* MBilans() const { return mBilans_; }
+  QAction* MMustaw_rs() const { return mmUstawRs_; }
+  QAction* Mnazwafirmy() const { return mNazwafirmy_; }
+  QAction* Madresfirmy() const { return mAdresfirmy_; }
+  QAction* MMabout() const { return mmAbout_; }
+  QAction* Koniec1() const { return koniec1_; }
+
+  // The settings that "konfig.ini" carries, read from and written to the
+  // controls and shared values.
+  KonfigSettings CurrentKonfigSettings() const;
+  void ApplyKonfigSettings(const KonfigSettings& settings);
+
+ public slots:
+  // Menu and pages.
+  void MwagaClick();
+  void MplikClick();
+  void MpodgladClick();
+  void MBilansClick();
+  void PCustawieniaChange();
+  void MMaboutClick();
+  void Koniec1Click();
+  void MMustaw_rsClick();
+  void MnazwafirmyClick();
+  void MadresfirmyClick();
+
+  // Supervision and printing.
+  void Timer1Timer();
+  void BBdrukuj_bilansClick();
+  void BBdrukuj_szczbilansClick();
+  void BBdrukujClick();
+
+  // Page "Plik" and page "Podgląd".
+  void BzmienplikClick();
+  void EmaxlinieExit();
+  void BwyczyscClick();
+
+ public:
+  // Received characters of ComPortDriver_in (`count` of them are waiting).
+  void ComPortDriver_inRxChar(std::int32_t count);
+  // A mouse button goes down on CBzapis, before the box toggles. Returns true
+  // when the press is consumed, so that the box does not toggle by itself.
+  bool CBzapisMouseDown(Qt::MouseButton button);
+  // A character typed into Emaxlinie; setting `key` to 0 swallows it.
+  void EmaxlinieKeyPress(char& key);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildDisplay(QWidget* client);
+  void BuildPages(QWidget* client);
+  void BuildPageWaga(QWidget* page);
+  void BuildPagePlik(QWidget* page);
+  void BuildPagePodglad(QWidget* page);
+  void BuildPageBilans(QWidget* page);
+  void BuildPreview(QWidget* client);
+  void BuildStatusBar();
+  void BuildMenu();
+  void ShowPage(int index);
+  void MarkPageItem(int index);
+
+  void FormCreate();
+  void FormClose();
+  // Start-up step 11: the first connection of ComPortDriver_in, with the
+  // outcome in status panel 1.
+  void ConnectScalePort();
+  void CreateDataFileOfTheDay();
+  // Left 0, top 0 and the outer size 800×573, as far as the frame is known.
+  void PlaceWindow();
+
+  TForm1Environment environment_;
+  std::unique_ptr<Dialogs> ownDialogs_;
+  Dialogs* dialogs_ = nullptr;
+  InstanceMarker instanceMapping_;
+  bool terminateRequested_ = false;
+  bool formClosed_ = false;
+  bool placedAfterShow_ = false;
+  QMargins placedWithFrame_;
+
+  std::string pendingLine_;
+  TDateTime lastLineTime_ = 0;
+  std::int32_t maxPreviewLines_ = 300;
+  std::string companyName_ = "<firma>";
+  std::string companyAddress_ = "<adres>";
+  TComPort comPortDriver_in_{"ComPortDriver_in"};
+
+  TFormUstaw* formUstaw_ = nullptr;
+  TAboutBox* aboutBox_ = nullptr;
+
+  BevelPanel* pryswagi_ = nullptr;
+  QLabel* image1_ = nullptr;
+  QLabel* ldisplay_ = nullptr;
+  QLabel* ljednost_ = nullptr;
+  QTabWidget* pcUstawienia_ = nullptr;
+  QLabel* iqel_ = nullptr;
+  QGroupBox* gbUstawplik_ = nullptr;
+  QCheckBox* cbZapis_ = nullptr;
+  QLineEdit* eNazwapliku_ = nullptr;
+  QPushButton* bZmienplik_ = nullptr;
+  QCheckBox* cbCiaglyplik_ = nullptr;
+  QGroupBox* gbUstawmemo_ = nullptr;
+  QLineEdit* eMaxlinie_ = nullptr;
+  QRadioButton* rbAutoucinaj_ = nullptr;
+  QRadioButton* rbAutowyczysc_ = nullptr;
+  QCheckBox* cbCiaglymemo_ = nullptr;
+  QPushButton* bWyczysc_ = nullptr;
+  QGroupBox* gbBilans_ = nullptr;
+  QCheckBox* cbDrukNazwafirmy_ = nullptr;
+  QCheckBox* cbDataBilansu_ = nullptr;
+  QPushButton* bbDrukuj_ = nullptr;
+  QPushButton* bbDrukujBilans_ = nullptr;
+  QPushButton* bbDrukujSzczbilans_ = nullptr;
+  QPlainTextEdit* mraport_ = nullptr;
+  QLabel* statusPanel0_ = nullptr;
+  QLabel* statusPanel1_ = nullptr;
+  QTimer* timer1_ = nullptr;
+
+  QActionGroup* pageItems_ = nullptr;
+  QAction* mWaga_ = nullptr;
+  QAction* mPlik_ = nullptr;
+  QAction* mPodglad_ = nullptr;
+  QAction* mBilans_ = nullptr;
+  QAction* mmUstawRs_ = nullptr;
+  QAction* mNazwafirmy_ = nullptr;
+  QAction* mAdresfirmy_ = nullptr;
+  QAction* mmAbout_ = nullptr;
+  QAction* koniec1_ = nullptr;
+};

@@ -1,0 +1,35 @@
+// Low-level events of two controls, turned into their handlers: the mouse
+// press on CBzapis (before it toggles), and the typed characters and the
+// loss of focus of Emaxlinie.
+
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+#include "app/form1.h"
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == cbZapis_ && event->type() == QEvent::MouseButtonPress) {
+    return CBzapisMouseDown(static_cast<QMouseEvent*>(event)->button());
+  }
+  if (watched == eMaxlinie_) {
+    if (event->type() == QEvent::KeyPress) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      const QString text = key->text();
+      if (text.size() == 1 && text.at(0).unicode() < 0x80) {
+        char c = static_cast<char>(text.at(0).unicode());
+        EmaxlinieKeyPress(c);
+        if (c == 0) return true;
+      }
+    } else if (event->type() == QEvent::FocusOut) {
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      // Leaving for a menu or another window is not leaving the field.
+      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+        EmaxlinieExit();
+      }
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

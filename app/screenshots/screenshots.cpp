@@ -1,0 +1,99 @@
+// Saves pictures of the main window and of the about window (collapsed and
+// expanded) into the folder given as the first argument. Runs the real
+// windows in a scratch working directory, with a reading in the display and
+// a balance report in the preview.
+
+#include <QDir>
+#include <QLabel>
+#include <QPainter>
+#include <QTabWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+#include "app/about_box.h"
+#include "app/form1.h"
+#include "app/waga_application.h"
+#include "config/ui/form_ustaw.h"
+
+namespace {
+
+class SilentDialogs : public Dialogs {
+ public:
+  void ShowMessage(MessageKind, const std::string& text) override {
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+  }
+  bool Confirm(const std::string&) override { return false; }
+  std::string InputBox(const std::string&, const std::string&, const std::string& preset) override {
+    return preset;
+  }
+  std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
+};
+
+bool Save(QWidget* window, const QString& path) {
+  QApplication::processEvents();
+  const bool ok = window->grab().save(path);
+  std::fprintf(stderr, "%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  WagaApplication app(argc, argv);
+  const QString target = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  QDir().mkpath(target);
+  const QString folder = QDir(target).absolutePath();
+
+  QTemporaryDir scratch;
+  SilentDialogs dialogs;
+  TForm1Environment environment;
+  environment.dialogs = &dialogs;
+  environment.freeSpace = [] { return std::int64_t{1} << 40; };
+  environment.instanceMarkerPath = (scratch.path() + QStringLiteral("/marker")).toStdString();
+  environment.workingDirectory = scratch.path().toStdString();
+
+  TForm1 form(environment);
+  form.SetFormUstaw(new TFormUstaw(&form));
+  auto* about = new TAboutBox(&form);
+  about->SetUrlOpener([](const QString&) {});
+  form.SetAboutBox(about);
+
+  form.Ldisplay()->setText(QStringLiteral("12.50"));
+  form.SetStatusPanelText(1, "COM2 1200");
+  form.Mraport()->setPlainText(QStringLiteral(
+      "\n  BILANS WAZEN\n  l.wazen    masa    suma\n"
+      "001     45.23 kg     45.23 kg    2026/12/07  09:14\n"
+      "002     38.90 kg     84.13 kg    2026/12/07  09:14\n"
+      "003     51.07 kg    135.20 kg    2026/12/07  09:15\n"
+      "004     12.50 kg    147.70 kg    2026/12/07  09:15"));
+  form.show();
+  if (!QTest::qWaitForWindowExposed(&form)) return 1;
+
+  bool ok = Save(&form, folder + QStringLiteral("/main-window.png"));
+
+  // The four settings pages side by side.
+  QTabWidget* pages = form.PCustawienia();
+  QImage strip(pages->width() * pages->count() + 8 * (pages->count() - 1), pages->height(),
+               QImage::Format_ARGB32);
+  strip.fill(Qt::transparent);
+  {
+    QPainter painter(&strip);
+    for (int i = 0; i < pages->count(); ++i) {
+      pages->setCurrentIndex(i);
+      QApplication::processEvents();
+      painter.drawPixmap(i * (pages->width() + 8), 0, pages->grab());
+    }
+  }
+  pages->setCurrentIndex(0);
+  ok = strip.save(folder + QStringLiteral("/settings-pages.png")) && ok;
+  form.MMaboutClick();
+  if (!QTest::qWaitForWindowExposed(about)) return 1;
+  ok = Save(about, folder + QStringLiteral("/about-window.png")) && ok;
+  about->IqelClick();
+  ok = Save(about, folder + QStringLiteral("/about-window-expanded.png")) && ok;
+  about->close();
+  form.close();
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,74 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "acquisition/text/umy_fun.h"
+#include "config/konfig/konfig.h"
+
+namespace {
+
+std::string Flag(bool on) { return on ? "1" : "0"; }
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// A file without any write permission is read-only, also for a superuser whom
+// the system would let write it anyway.
+bool IsReadOnly(const std::string& path, const struct stat& st) {
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+std::string KonfigText(const KonfigSettings& s) {
+  const std::string portNumber = s.Port.size() > 3 ? s.Port.substr(3) : std::string();
+  std::string text;
+  const auto line = [&](const char* key, const std::string& value) {
+    text += key;
+    text += '=';
+    text += value;
+    text += "\r\n";
+  };
+  line("Numer_portu", portNumber);
+  line("Predkosc_transmisji", BaudRateDigits(s.BaudRate));
+  line("Nazwa_firmy", s.CompanyName);
+  line("Adres_firmy", s.CompanyAddress);
+  line("Zapis_do_pliku", Flag(s.CBzapis));
+  line("Zapisuj_display", Flag(s.CBciaglyplik));
+  line("Wyswietlaj_display", Flag(s.CBciaglymemo));
+  line("Maksym_ilosc_lini", s.Emaxlinie);
+  line("Kasuj_poczatek", Flag(s.RBautoucinaj));
+  line("Drukuj_naglowek_firmy", Flag(s.CBdruk_nazwafirmy));
+  line("Dodaj_date_bilansu", Flag(s.CBdata_bilansu));
+  line("Jednostka", s.Ljednost);
+  return text;
+}
+
+void SaveKonfig(const KonfigSettings& settings, const std::string& path) {
+  struct stat existing {};
+  const bool exists = ::stat(path.c_str(), &existing) == 0;
+  if (exists && IsReadOnly(path, existing)) return;
+
+  const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+  ::unlink(temporary.c_str());  // a leftover of a run that was killed mid-save
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return;
+  bool ok = WriteAll(fd, KonfigText(settings));
+  if (ok && exists) ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
+}

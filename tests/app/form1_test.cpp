@@ -1,0 +1,299 @@
+#include <unistd.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <memory>
+
+#include "acquisition/text/win1250.h"
+#include "app/form1.h"
+#include "platform/close_on_signals.h"
+#include "tests/support/ui/scripted_dialogs.h"
+
+namespace {
+
+const char kDataFile[] = "20261207";
+const char kDefaults[] =
+    "Numer_portu=2\r\nPredkosc_transmisji=1200\r\nNazwa_firmy=<firma>\r\n"
+    "Adres_firmy=<adres>\r\nZapis_do_pliku=1\r\nZapisuj_display=0\r\n"
+    "Wyswietlaj_display=0\r\nMaksym_ilosc_lini=300\r\nKasuj_poczatek=1\r\n"
+    "Drukuj_naglowek_firmy=1\r\nDodaj_date_bilansu=1\r\nJednostka=kg\r\n";
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+}  // namespace
+
+class Form1Test : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> work_;
+  std::unique_ptr<QTemporaryDir> runtime_;
+  ScriptedDialogs dialogs_;
+  std::int64_t freeSpace_ = 0;
+  const TDateTime startTime_ = EncodeDateTime({2026, 12, 7, 9, 15, 30, 0});
+
+  QString WorkFile(const char* name) const { return work_->filePath(QString::fromLatin1(name)); }
+
+  TForm1Environment Environment() {
+    TForm1Environment environment;
+    environment.dialogs = &dialogs_;
+    environment.freeSpace = [this] { return freeSpace_; };
+    environment.instanceMarkerPath = runtime_->filePath(QStringLiteral("ApplicationTestMap")).toStdString();
+    environment.workingDirectory = work_->path().toStdString();
+    return environment;
+  }
+
+ private slots:
+  void init() {
+    work_ = std::make_unique<QTemporaryDir>();
+    runtime_ = std::make_unique<QTemporaryDir>();
+    dialogs_ = ScriptedDialogs();
+    freeSpace_ = std::int64_t{50} * 1000 * 1000 * 1000;
+    SetClock([this] { return startTime_; });
+  }
+
+  void cleanup() { SetClock({}); }
+
+  void startsWithTheDefaultsWithoutKonfig() {
+    TForm1 form(Environment());
+    QVERIFY(dialogs_.log.empty());
+    QVERIFY(!form.TerminateRequested());
+    QCOMPARE(form.windowTitle(), QString::fromUtf8("Program do komunikacji z wagą."));
+    QCOMPARE(form.ComPortDriver_in().Port(), std::string("COM2"));
+    QCOMPARE(form.ComPortDriver_in().BaudRate(), br1200);
+    QCOMPARE(form.MaxPreviewLines(), 300);
+    QCOMPARE(form.CompanyName(), std::string("<firma>"));
+    QCOMPARE(form.CompanyAddress(), std::string("<adres>"));
+    QCOMPARE(form.LastLineTime(), startTime_);
+    QCOMPARE(form.Ldisplay()->text(), QStringLiteral("- - - - -"));
+    QCOMPARE(form.Ljednost()->text(), QStringLiteral("kg"));
+    QCOMPARE(form.Emaxlinie()->text(), QStringLiteral("300"));
+    QCOMPARE(form.Enazwapliku()->text(), QString::fromLatin1(kDataFile));
+    QVERIFY(form.CBzapis()->isChecked());
+    QVERIFY(!form.CBciaglyplik()->isChecked());
+    QVERIFY(!form.CBciaglymemo()->isChecked());
+    QVERIFY(form.RBautoucinaj()->isChecked());
+    QVERIFY(form.CBdruk_nazwafirmy()->isChecked());
+    QVERIFY(form.CBdata_bilansu()->isChecked());
+    QVERIFY(form.Timer1()->isActive());
+    QCOMPARE(form.Timer1()->interval(), 2000);
+    QCOMPARE(form.PCustawienia()->currentIndex(), 0);
+    QVERIFY(form.Mwaga()->isChecked());
+    QCOMPARE(form.Iqel()->toolTip().count(QLatin1Char('\n')), 1);
+    QCOMPARE(form.StatusPanel(0)->text(), QString::fromUtf8("Połączenie z wagą:"));
+    QCOMPARE(ReadFile(WorkFile(kDataFile)), QByteArray());
+  }
+
+  void appliesKonfigAndCreatesNoDataFileWhenWritingIsOff() {
+    WriteFile(WorkFile("konfig.ini"),
+              "Numer_portu=7\r\nPredkosc_transmisji=9600\r\nZapis_do_pliku=0\r\n"
+              "Maksym_ilosc_lini=0x20\r\nKasuj_poczatek=0\r\nJednostka=g\r\n"
+              "Nazwa_firmy=Qel\r\nDodaj_date_bilansu=0\r\nWyswietlaj_display=1\r\n");
+    TForm1 form(Environment());
+    QVERIFY(dialogs_.log.empty());
+    QCOMPARE(form.ComPortDriver_in().Port(), std::string("COM7"));
+    QCOMPARE(form.ComPortDriver_in().BaudRate(), br9600);
+    QCOMPARE(form.MaxPreviewLines(), 32);
+    QCOMPARE(form.Emaxlinie()->text(), QStringLiteral("32"));
+    QVERIFY(form.RBautowyczysc()->isChecked());
+    QVERIFY(!form.RBautoucinaj()->isChecked());
+    QCOMPARE(form.Ljednost()->text(), QStringLiteral("g"));
+    QCOMPARE(form.CompanyName(), std::string("Qel"));
+    QVERIFY(!form.CBdata_bilansu()->isChecked());
+    QVERIFY(form.CBciaglymemo()->isChecked());
+    QVERIFY(!form.CBzapis()->isChecked());
+    QVERIFY(!QFile::exists(WorkFile(kDataFile)));
+  }
+
+  void leavesAnExistingDataFileAlone() {
+    WriteFile(WorkFile(kDataFile), "001     45.23 kg     45.23 kg\r\n");
+    TForm1 form(Environment());
+    QCOMPARE(ReadFile(WorkFile(kDataFile)), QByteArray("001     45.23 kg     45.23 kg\r\n"));
+    QVERIFY(form.CBzapis()->isChecked());
+  }
+
+  void dataFileThatCannotBeCreatedSwitchesWritingOff() {
+    // A working directory that no longer exists refuses every new file.
+    QTemporaryDir gone;
+    QVERIFY(::chdir(gone.path().toLocal8Bit().constData()) == 0);
+    QVERIFY(gone.remove());
+    TForm1Environment environment = Environment();
+    environment.workingDirectory.clear();
+    TForm1 form(environment);
+    QCOMPARE(dialogs_.messages.size(), std::size_t{1});
+    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Error);
+    QCOMPARE(Cp1250ToUtf8(dialogs_.messages[0].text),
+             std::string("Błąd zapisu do pliku!\rPrawdopodobnie brak miejsca na dysku."));
+    QVERIFY(!form.CBzapis()->isChecked());
+    QVERIFY(::chdir(work_->path().toLocal8Bit().constData()) == 0);
+  }
+
+  void warnsWhenTheDiskIsNearlyFull_data() {
+    QTest::addColumn<qint64>("free");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("one byte short") << qint64{999999} << true;
+    QTest::newRow("unknown") << qint64{-1} << true;
+    QTest::newRow("exactly enough") << qint64{1000000} << false;
+  }
+
+  void warnsWhenTheDiskIsNearlyFull() {
+    QFETCH(qint64, free);
+    QFETCH(bool, warned);
+    freeSpace_ = free;
+    TForm1 form(Environment());
+    QCOMPARE(dialogs_.messages.size(), std::size_t{warned ? 1u : 0u});
+    if (!warned) return;
+    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Warning);
+    QCOMPARE(Cp1250ToUtf8(dialogs_.messages[0].text),
+             std::string("Zbyt mało wolnego miejsca na dysku!\rProgram potrzebuje około 1MB "
+                         "wolnej przestrzeni do prawidłowego funkcjonowania."));
+    QCOMPARE(form.Ldisplay()->text(), QStringLiteral("- - - - -"));  // start-up went on
+  }
+
+  void secondInstanceEndsWithoutTouchingKonfig() {
+    auto first = std::make_unique<TForm1>(Environment());
+    QVERIFY(!first->TerminateRequested());
+    freeSpace_ = 10;
+    {
+      TForm1 second(Environment());
+      QVERIFY(second.TerminateRequested());
+      QCOMPARE(dialogs_.log.size(), std::size_t{2});
+      QCOMPARE(dialogs_.messages[0].kind, MessageKind::Error);
+      QCOMPARE(Cp1250ToUtf8(dialogs_.messages[0].text), std::string("Program jest już w uruchomiony!"));
+      QCOMPARE(dialogs_.messages[1].kind, MessageKind::Warning);  // the later steps still run
+      QCOMPARE(second.Enazwapliku()->text(), QString::fromLatin1(kDataFile));
+    }
+    QVERIFY(!QFile::exists(WorkFile("konfig.ini")));
+
+    first->close();
+    QCOMPARE(ReadFile(WorkFile("konfig.ini")), QByteArray(kDefaults));
+    first.reset();
+    dialogs_ = ScriptedDialogs();
+    freeSpace_ = std::int64_t{1} << 40;
+    TForm1 third(Environment());
+    QVERIFY(!third.TerminateRequested());
+    QVERIFY(dialogs_.log.empty());
+  }
+
+  void unreadableKonfigIsReportedAndStartUpGoesOn() {
+    QVERIFY(QDir(work_->path()).mkdir(QStringLiteral("konfig.ini")));
+    TForm1 form(Environment());
+    QCOMPARE(dialogs_.messages.size(), std::size_t{1});
+    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Error);
+    const std::string text = Cp1250ToUtf8(dialogs_.messages[0].text);
+    QVERIFY2(text.find(std::strerror(EISDIR)) != std::string::npos, text.c_str());
+    QCOMPARE(form.Emaxlinie()->text(), QStringLiteral("300"));
+    QCOMPARE(form.Enazwapliku()->text(), QString::fromLatin1(kDataFile));
+    QVERIFY(QFile::exists(WorkFile(kDataFile)));
+  }
+
+  void closeWritesKonfigAndReleasesTheMarker() {
+    TForm1 form(Environment());
+    form.CBzapis()->setChecked(false);
+    form.RBautowyczysc()->setChecked(true);
+    form.Emaxlinie()->setText(QStringLiteral("abc"));
+    form.CompanyName() = Utf8ToCp1250("Łódź");
+    form.ComPortDriver_in().SetPort("COM16");
+    form.show();
+    form.Koniec1()->trigger();
+    QVERIFY(!form.isVisible());
+    const QByteArray written = ReadFile(WorkFile("konfig.ini"));
+    QVERIFY(written.startsWith("Numer_portu=16\r\n"));
+    QVERIFY(written.contains(QByteArray("Nazwa_firmy=") + QByteArray(Utf8ToCp1250("Łódź").c_str()) + "\r\n"));
+    QVERIFY(written.contains("\r\nZapis_do_pliku=0\r\n"));
+    QVERIFY(written.contains("\r\nMaksym_ilosc_lini=abc\r\n"));
+    QVERIFY(written.contains("\r\nKasuj_poczatek=0\r\n"));
+    InstanceMarker next;
+    QVERIFY(next.Claim(Environment().instanceMarkerPath));
+  }
+
+  void terminationSignalClosesLikeTheCloseButton() {
+    TForm1 form(Environment());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    CloseOnTerminationSignals(&form);
+    std::raise(SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 5000);
+    QCOMPARE(ReadFile(WorkFile("konfig.ini")), QByteArray(kDefaults));
+  }
+
+  void menuAndTabsKeepInStep() {
+    TForm1 form(Environment());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    int changes = 0;
+    connect(form.PCustawienia(), &QTabWidget::currentChanged, [&] { ++changes; });
+
+    form.Mpodglad()->trigger();
+    QCOMPARE(form.PCustawienia()->currentIndex(), 2);
+    QVERIFY(form.Mpodglad()->isChecked());
+    QVERIFY(!form.Mwaga()->isChecked());
+    QCOMPARE(changes, 0);  // chosen from the menu: no change event
+
+    QTabBar* tabs = form.PCustawienia()->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(3).center());
+    QCOMPARE(form.PCustawienia()->currentIndex(), 3);
+    QVERIFY(form.MBilans()->isChecked());
+    QVERIFY(!form.Mpodglad()->isChecked());
+
+    form.Mwaga()->trigger();
+    QCOMPARE(form.PCustawienia()->currentIndex(), 0);
+    QVERIFY(form.Mwaga()->isChecked() && !form.MBilans()->isChecked());
+    form.Mplik()->trigger();
+    QCOMPARE(form.PCustawienia()->currentIndex(), 1);
+    form.MBilans()->trigger();
+    QCOMPARE(form.PCustawienia()->currentIndex(), 3);
+  }
+
+  void opensTopLeftWithTheOuterSizeAndTheDesignedPlaces() {
+    TForm1 form(Environment());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTRY_COMPARE(form.frameGeometry(), QRect(0, 0, 800, 573));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(form.Ldisplay()->geometry(), QRect(216, 8, 345, 97));
+    QCOMPARE(form.Ljednost()->geometry(), QRect(216, 104, 345, 33));
+    QCOMPARE(form.PCustawienia()->geometry(), QRect(568, 0, 217, 137));
+    QCOMPARE(form.Mraport()->geometry(), QRect(48, 144, 689, 361));
+    QCOMPARE(form.BBdrukuj_szczbilans()->geometry(), QRect(48, 75, 145, 23));
+    QCOMPARE(form.Emaxlinie()->geometry(), QRect(78, 18, 49, 21));
+    QCOMPARE(form.StatusPanel(0)->width(), 105);
+    QCOMPARE(form.StatusPanel(1)->width(), 300);
+    // The preview lies wholly above the status bar.
+    const QPoint bottom = form.Mraport()->mapTo(&form, QPoint(0, form.Mraport()->height()));
+    QVERIFY(bottom.y() <= form.StatusPanel(0)->mapTo(&form, QPoint(0, 0)).y());
+    QCOMPARE(form.Ldisplay()->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(QFontInfo(form.Ldisplay()->font()).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(QFontInfo(form.Mraport()->font()).family(), QStringLiteral("Liberation Mono"));
+    QCOMPARE(QFontInfo(form.CBzapis()->font()).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(form.Ldisplay()->font().pixelSize(), 96);
+    QCOMPARE(form.Mraport()->font().pixelSize(), 13);
+    QVERIFY(form.Ljednost()->font().bold());
+  }
+};
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
