@@ -107,7 +107,9 @@ int PosixSerialDevice::Open(const std::string& port) {
   std::string mapText;
   if (int error = ReadPortMapFile(portMapFile_, mapText)) return error;
   const std::string path = DevicePathForPort(port, mapText);
-  if (path.empty()) return ENOENT;
+  // A NUL byte in the mapped path would cut it short and open some other
+  // device; such a path names nothing.
+  if (path.empty() || path.find('\0') != std::string::npos) return ENOENT;
 
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno;
