@@ -14,6 +14,7 @@
 
 #include "acquisition/text/win1250.h"
 #include "app/form1.h"
+#include "app/preview_lines.h"
 #include "tests/support/printing/recording_print_stream.h"
 #include "tests/support/ui/scripted_dialogs.h"
 
@@ -197,6 +198,31 @@ class ScaleIntegrationTest : public QObject {
     QVERIFY(form.ComPortDriver_in().Connected());
     QCOMPARE(SplitCrLf(form.Mraport()->toPlainText().toLatin1()),
              (std::vector<std::string>{"first line", "second line"}));
+  }
+
+  // The preview keeps every byte of a line and counts an empty line as one;
+  // a last line typed without a break is a line too.
+  void previewHoldsLinesAsReceived() {
+    QPlainTextEdit memo;
+    QCOMPARE(PreviewLineCount(memo), 0);
+    AddPreviewLine(memo, "");
+    QCOMPARE(PreviewLineCount(memo), 1);
+    const std::string odd("a\0b\x81\x98\x0b\xa5 ", 8);
+    AddPreviewLine(memo, odd);
+    QCOMPARE(PreviewLine(memo, 1), odd);
+    QCOMPARE(PreviewLine(memo, 2), std::string());
+    DeleteFirstPreviewLine(memo);
+    QCOMPARE(PreviewLineCount(memo), 1);
+    memo.moveCursor(QTextCursor::End);
+    memo.insertPlainText(QStringLiteral("typed"));
+    QCOMPARE(PreviewLineCount(memo), 2);
+    AddPreviewLine(memo, "next");
+    QCOMPARE(memo.toPlainText().toLatin1().right(11), QByteArray("typed\nnext\n"));
+    DeleteFirstPreviewLine(memo);
+    DeleteFirstPreviewLine(memo);
+    QCOMPARE(PreviewLine(memo, 0), std::string("next"));
+    DeleteFirstPreviewLine(memo);
+    QCOMPARE(PreviewLineCount(memo), 0);
   }
 
   // A printer failure ends the job and reaches the exception display, and
