@@ -2,8 +2,8 @@
 // transmission parameters and the company name and address. The decisions
 // are made in config/settings; here the window lends them its controls.
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -69,6 +69,25 @@ class PodgladPage : public PreviewPage {
   TForm1& form_;
 };
 
+// Holds back the mouse press that took the focus from a refused entry, and
+// its release, so that the control pressed does not act as well: its page is
+// left on the refused value, not worked with.
+class PressHoldBack : public QObject {
+ public:
+  static void UntilNextLoop() {
+    auto* holdBack = new PressHoldBack;
+    qApp->installEventFilter(holdBack);
+    QTimer::singleShot(0, holdBack, &QObject::deleteLater);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+  }
+};
+
 }  // namespace
 
 // Every left press is settled by the handler, so the box never toggles by
@@ -90,13 +109,14 @@ void TForm1::EmaxlinieKeyPress(char& key) {
   if (key != '\r') return;
   key = 0;
   QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-  QCoreApplication::sendEvent(eMaxlinie_, &tab);
+  QApplication::sendEvent(eMaxlinie_, &tab);
 }
 
 void TForm1::EmaxlinieExit() {
   if (formClosed_) return;
   PodgladPage page(*this);
   if (EmaxlinieAccept(page, *dialogs_)) return;
+  if (QGuiApplication::mouseButtons() != Qt::NoButton) PressHoldBack::UntilNextLoop();
   if (eMaxlinie_->isVisible()) {
     eMaxlinie_->setFocus(Qt::OtherFocusReason);
     return;
