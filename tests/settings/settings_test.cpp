@@ -182,7 +182,7 @@ class SettingsTest : public QObject {
     QCOMPARE(dialogs_.confirmations.size(), std::size_t{1});
   }
 
-  void switchingOnKeepsAnExistingFileAndCreatesAMissingOne() {
+  void switchingOnKeepsAnExistingFile() {
     auto form = Form();
     QVERIFY(form);
     const QString existing = WorkFile("istniejacy");
@@ -199,7 +199,6 @@ class SettingsTest : public QObject {
     QVERIFY(form->CBzapis()->isChecked());
     QCOMPARE(ReadFile(existing), QByteArray("001     45.23 kg\r\n"));
     QCOMPARE(QFileInfo(existing).lastModified(), past);
-
     QVERIFY(dialogs_.log.empty());
   }
 
@@ -386,8 +385,26 @@ class SettingsTest : public QObject {
       port = dialog->RGNumPortu()->ItemIndex();
       dialog->close();
     });
+    int closes = 0;
+    form->ComPortDriver_in().OnAfterClose = [&closes](TCustomComPort&) { ++closes; };
+    int closes = 0;
+    form->ComPortDriver_in().OnAfterClose = [&closes](TCustomComPort&) { ++closes; };
     form->MMustaw_rs()->trigger();
     QCOMPARE(port, 1);  // the discarded choice does not come back
+    QCOMPARE(closes, 0);
+
+    // "Zamknij" without a change still closes the port to open it again.
+    WhenModal([dialog] { dialog->BOk()->click(); });
+    form->MMustaw_rs()->trigger();
+    QCOMPARE(closes, 1);
+    QCOMPARE(form->ComPortDriver_in().Port(), std::string("COM2"));
+    QCOMPARE(closes, 0);
+
+    // "Zamknij" without a change still closes the port to open it again.
+    WhenModal([dialog] { dialog->BOk()->click(); });
+    form->MMustaw_rs()->trigger();
+    QCOMPARE(closes, 1);
+    QCOMPARE(form->ComPortDriver_in().Port(), std::string("COM2"));
     form->ComPortDriver_in().Close();
     ::close(slave);
     ::close(master);
