@@ -115,8 +115,10 @@ void TForm1::EmaxlinieKeyPress(char& key) {
 void TForm1::EmaxlinieExit() {
   if (formClosed_) return;
   PodgladPage page(*this);
+  // Taken before the message: the box may be answered with the mouse.
+  const bool leftByPress = QGuiApplication::mouseButtons() != Qt::NoButton;
   if (EmaxlinieAccept(page, *dialogs_)) return;
-  if (QGuiApplication::mouseButtons() != Qt::NoButton) PressHoldBack::UntilNextLoop();
+  if (leftByPress) PressHoldBack::UntilNextLoop();
   if (eMaxlinie_->isVisible()) {
     eMaxlinie_->setFocus(Qt::OtherFocusReason);
     return;
