@@ -107,7 +107,9 @@ int PosixSerialDevice::Open(const std::string& port) {
   std::string mapText;
   if (int error = ReadPortMapFile(portMapFile_, mapText)) return error;
   const std::string path = DevicePathForPort(port, mapText);
-  if (path.empty()) return ENOENT;
+  // A NUL byte in the mapped path would cut it short and open some other
+  // device; such a path names nothing.
+  if (path.empty() || path.find('\0') != std::string::npos) return ENOENT;
 
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno;
@@ -263,6 +265,10 @@ WaitOutcome PosixSerialDevice::WaitForEvents(std::uint32_t& mask, int& error) {
     error = EBADF;
     return WaitOutcome::Failed;
   }
+  // A wake for data belongs to the wait that saw it; left over, it would
+  // make this wait find the queue empty (the bytes of a new write are not
+  // yet in it) and fall back to watching the queue by timeout.
+  wait_.wokeForData = false;
   for (;;) {
     if (stopRaised_.load()) return WaitOutcome::Stopped;
     const std::uint32_t selected = eventMask_.load();
