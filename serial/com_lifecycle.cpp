@@ -3,7 +3,10 @@
 
 #include <cerrno>
 
+#include <utility>
+
 #include "serial/com_port.h"
+#include "serial/com_thread.h"
 #include "serial/system_serial_device.h"
 
 void TCustomComPort::Open() {
@@ -18,24 +21,101 @@ void TCustomComPort::Open() {
     connected_ = false;
     throw;
   }
-  // The event thread starts here, when Events is not empty: it sets the
-  // device's event mask from Events and waits for events until Close.
+  closeDeferred_.store(false);
+  if (!events_.Empty()) {
+    if (syncMethod_ == smWindowSync) syncWindow_ = std::make_unique<TSyncWindow>(*this);
+    // The stop signal of the previous thread is still raised.
+    device_->ResetStop();
+    eventThread_ = std::make_unique<TComThread>(*this);
+    eventThread_->Start();
+  }
   FireAfterOpen();
-  // Then the present modem lines are reported through FireCTSChange,
-  // FireDSRChange and FireRLSDChange.
+  // The present modem lines; a failure leaves the port open, thread running.
+  FireCTSChange(ReadModemSignals().Contains(msCTS));
+  FireDSRChange(ReadModemSignals().Contains(msDSR));
+  FireRLSDChange(ReadModemSignals().Contains(msRLSD));
 }
 
 void TCustomComPort::Close() {
-  if (!connected_) return;
+  if (!connected_ || closing_) return;
+  if (InsideOwnDelivery()) {
+    // The event thread cannot end while its own delivery runs: stop it now
+    // and close once the delivery has returned.
+    closeDeferred_.store(true);
+    if (eventThread_) eventThread_->SignalStop();
+    return;
+  }
+  closing_.store(true);
+  struct ClosingScope {
+    std::atomic<bool>& flag;
+    ~ClosingScope() { flag.store(false); }
+  } scope{closing_};
+  closeDeferred_.store(false);
+
   FireBeforeClose();
   FireCTSChange(false);
   FireDSRChange(false);
   FireRLSDChange(false);
-  // Outstanding reads are cancelled here, and the event thread is stopped and
-  // waited for, before the device closes.
+  AbortPendingIo();
+  StopEventThread();
   CloseDevice();
   connected_ = false;
   FireAfterClose();
+}
+
+void TCustomComPort::StopEventThread() {
+  eventThread_.reset();
+  syncWindow_.reset();
+}
+
+bool TCustomComPort::EventThreadRunning() const {
+  return eventThread_ && !eventThread_->Ended();
+}
+
+bool TCustomComPort::InsideOwnDelivery() const {
+  return uiDeliveryDepth_ > 0 || (eventThread_ && eventThread_->IsCurrentThread());
+}
+
+void TCustomComPort::RunDelivery(const std::function<void()>& deliver, bool onUiThread) {
+  struct DeliveryScope {
+    TCustomComPort& port;
+    bool onUiThread;
+    ~DeliveryScope() {
+      if (onUiThread) --port.uiDeliveryDepth_;
+      if (port.closeDeferred_.load() && (!onUiThread || port.uiDeliveryDepth_ == 0))
+        port.PostDeferredClose();
+    }
+  };
+  if (onUiThread) ++uiDeliveryDepth_;
+  DeliveryScope scope{*this, onUiThread};
+  deliver();
+}
+
+void TCustomComPort::PostDeferredClose() {
+  std::weak_ptr<TCustomComPort*> alive = self_;
+  // The hand-off the thread was started with: SetHandoff may have changed
+  // the component's since.
+  UiHandoff& handoff = eventThread_ ? eventThread_->Handoff() : Handoff();
+  handoff.Post([alive] {
+    const std::shared_ptr<TCustomComPort*> self = alive.lock();
+    if (!self) return;
+    TCustomComPort& port = **self;
+    if (!port.closeDeferred_.exchange(false)) return;
+    try {
+      port.Close();
+    } catch (...) {
+      port.ReportBackgroundError(std::current_exception());
+    }
+  });
+}
+
+void TCustomComPort::ReportBackgroundError(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(std::move(error));
+  } catch (const std::exception& e) {
+    if (OnBackgroundError) OnBackgroundError(e);
+  } catch (...) {
+  }
 }
 
 void TCustomComPort::SetConnected(bool value) {
@@ -73,6 +153,8 @@ void TCustomComPort::OpenDevice() {
 void TCustomComPort::CloseDevice() {
   if (device_ && device_->IsOpen()) device_->Close();
 }
+
+SerialDevice& TCustomComPort::OpenedDevice() { return *device_; }
 
 void TCustomComPort::FireAfterClose() {
   if (OnAfterClose) OnAfterClose(*this);

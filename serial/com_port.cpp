@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "serial/com_thread.h"
+
 TCustomComPort::TCustomComPort(std::string name, std::unique_ptr<SerialDevice> device)
     : name_(std::move(name)),
       device_(std::move(device)),
@@ -17,6 +19,10 @@ TCustomComPort::~TCustomComPort() {
     Close();
   } catch (...) {
   }
+  // A handler that failed during that close left the thread or the device
+  // behind; neither may outlive the component.
+  StopEventThread();
+  CloseDevice();
 }
 
 namespace {

@@ -8,6 +8,7 @@
 // port is connected and the component is not being loaded (BeginLoad ..
 // EndLoad). Otherwise the next Open applies every setting.
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -22,8 +23,11 @@
 #include "serial/com_types.h"
 #include "serial/serial_device.h"
 #include "serial/settings_store.h"
+#include "serial/ui_handoff.h"
 
 class TCustomComPort;
+class TComThread;
+class TSyncWindow;
 class TComSettingsWriter;
 class TComSettingsReader;
 
@@ -31,6 +35,21 @@ using TNotifyEvent = std::function<void(TCustomComPort& Sender)>;
 using TRxCharEvent = std::function<void(TCustomComPort& Sender, std::int32_t Count)>;
 using TComSignalEvent = std::function<void(TCustomComPort& Sender, bool OnOff)>;
 using TComErrorEvent = std::function<void(TCustomComPort& Sender, TComErrors Errors)>;
+
+// One device transfer started by StartRead or StartReadString and completed
+// by WaitForPendingIo. Device reads return at once with what has arrived, so
+// a started read has already completed; the record keeps its outcome.
+enum class TPendingIoKind : std::uint8_t { Read, Write };
+struct PendingIo {
+  TPendingIoKind Kind = TPendingIoKind::Read;
+  std::uint32_t Transferred = 0;
+  int Error = 0;  // the system error number of a failed transfer
+};
+using PPendingIo = std::unique_ptr<PendingIo>;
+
+// The message that the event thread sends to the sync window under
+// smWindowSync, with the event's mask bit as wParam.
+inline constexpr std::uint32_t kComEventMessage = 1025;
 
 class TCustomComPort {
  public:
@@ -55,10 +74,49 @@ class TCustomComPort {
   void EndLoad();
 
   // Lifecycle. Open on an open port and Close on a closed one do nothing.
+  // Open starts the event thread when Events is not empty. Close stops it
+  // and waits for its end while serving the UI hand-off, so that a delivery
+  // under way completes first. A Close asked for by a handler inside one of
+  // this port's deliveries is carried out as soon as that delivery has
+  // returned (through the hand-off's Post).
   void Open();
   void Close();
   bool Connected() const { return connected_; }
   void SetConnected(bool value);
+  // True while an event thread started by Open exists (it may have ended
+  // after a handler's exception; Close then only collects it).
+  bool ThreadCreated() const { return eventThread_ != nullptr; }
+  // True while that thread waits for or delivers events.
+  bool EventThreadRunning() const;
+
+  // How deliveries reach the UI thread under smThreadSync and smWindowSync.
+  // Not owned; must outlive the open port. A change takes effect at the next
+  // Open. Without one the component uses a queue of its own that only Close
+  // serves, so events wait in the device until then.
+  void SetHandoff(UiHandoff* handoff) { handoff_ = handoff; }
+  UiHandoff& Handoff() { return handoff_ ? *handoff_ : ownHandoff_; }
+
+  // The modem input lines that are on (EComPort 11 on failure).
+  TModemSignals ReadModemSignals();
+  // Cancels outstanding transfers; never fails.
+  void AbortPendingIo() noexcept;
+
+  // Data transfer. A negative count reads nothing.
+  // Reads what has arrived, at most `count` bytes; the text holds exactly
+  // them. EComPort 3 or 10 on failure.
+  std::int32_t ReadString(std::string& text, std::int32_t count);
+  std::int32_t Read(void* buffer, std::int32_t count);
+  void CreatePendingIo(PPendingIo& io);
+  void FreePendingIo(PPendingIo& io);
+  std::int32_t StartRead(void* buffer, std::int32_t count, PendingIo& io);
+  // Sets the text's length to `count` and reads into it.
+  std::int32_t StartReadString(std::string& text, std::int32_t count, PendingIo& io);
+  // EComPort 4 without a PendingIo; 10, or 3 (read) / 2 (write) on failure.
+  std::int32_t WaitForPendingIo(PendingIo* io);
+  // Bytes waiting in the input queue; clears the line errors (EComPort 10).
+  std::int32_t InputQueueCount();
+  // The line errors since the last query, which clears them (EComPort 10).
+  TComErrors ReadLineErrors();
 
   // The device; null until the first open when none was given.
   SerialDevice* Device() const { return device_.get(); }
@@ -137,6 +195,9 @@ class TCustomComPort {
   TNotifyEvent OnRx80Full;
   // Receives a failure of the open that EndLoad starts.
   std::function<void(const std::exception&)> OnLoadedOpenError;
+  // Receives what fails on the UI thread with no caller to return to: a
+  // handler under smWindowSync, a deferred Close. Unassigned, it is dropped.
+  std::function<void(const std::exception&)> OnBackgroundError;
 
  protected:
   virtual void FireAfterClose();
@@ -154,6 +215,22 @@ class TCustomComPort {
   virtual void FireRLSDChange(bool onOff);
   virtual void FireRx80Full();
 
+  // One per device event; run by the event thread's delivery.
+  virtual void ProcessRxChar();
+  virtual void ProcessTxEmpty();
+  virtual void ProcessBreak();
+  virtual void ProcessRing();
+  virtual void ProcessCTSChange();
+  virtual void ProcessDSRChange();
+  virtual void ProcessRxFlag();
+  virtual void ProcessRLSDChange();
+  virtual void ProcessError();
+  virtual void ProcessRx80Full();
+  // The sync window's message handler (smWindowSync): kComEventMessage runs
+  // the Process operation of the event bit in wParam; other messages get 0.
+  virtual std::intptr_t SyncWindowProc(std::uint32_t message, std::uintptr_t wParam,
+                                       std::intptr_t lParam);
+
  public:
   // Re-apply one group to the device when connected and not loading; a
   // refusal raises EComPort 7, 8 or 9 with the device's error number.
@@ -170,6 +247,19 @@ class TCustomComPort {
   bool CanApply() const { return connected_ && !loading_; }
 
  private:
+  friend class TComThread;
+  friend class TSyncWindow;
+
+  SerialDevice& OpenedDevice();
+  // Runs one delivery; `onUiThread` is false under smNone. A Close asked for
+  // inside it is posted once the outermost delivery returns.
+  void RunDelivery(const std::function<void()>& deliver, bool onUiThread);
+  bool InsideOwnDelivery() const;
+  void PostDeferredClose();
+  // Ends the event thread (if any) and the sync window.
+  void StopEventThread();
+  void ReportBackgroundError(std::exception_ptr error);
+
   void StoreSettings(TComSettingsWriter& writer) const;
   void LoadSettings(TComSettingsReader& reader);
 
@@ -177,6 +267,18 @@ class TCustomComPort {
   std::unique_ptr<SerialDevice> device_;
   bool loading_ = false;
   bool connected_ = false;
+  // Read by a Close that a handler asks for on the event thread (smNone).
+  std::atomic<bool> closing_{false};
+
+  UiHandoff* handoff_ = nullptr;
+  QueuedUiHandoff ownHandoff_;
+  std::unique_ptr<TComThread> eventThread_;
+  std::unique_ptr<TSyncWindow> syncWindow_;
+  int uiDeliveryDepth_ = 0;
+  std::atomic<bool> closeDeferred_{false};
+  // Posted deferred closes hold a weak reference: they do nothing once the
+  // component is gone.
+  std::shared_ptr<TCustomComPort*> self_ = std::make_shared<TCustomComPort*>(this);
 
   TBaudRate baudRate_ = br9600;
   std::int32_t customBaudRate_ = 9600;

@@ -265,6 +265,10 @@ WaitOutcome PosixSerialDevice::WaitForEvents(std::uint32_t& mask, int& error) {
     error = EBADF;
     return WaitOutcome::Failed;
   }
+  // A wake for data belongs to the wait that saw it; left over, it would
+  // make this wait find the queue empty (the bytes of a new write are not
+  // yet in it) and fall back to watching the queue by timeout.
+  wait_.wokeForData = false;
   for (;;) {
     if (stopRaised_.load()) return WaitOutcome::Stopped;
     const std::uint32_t selected = eventMask_.load();

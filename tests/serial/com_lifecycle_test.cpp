@@ -30,10 +30,12 @@ struct Notifications {
 TEST(ComLifecycle, OpenConfiguresTheDeviceAndCloseReleasesIt) {
   PortOnFake f;
   Notifications n(*f.port);
+  f.port->SetEvents({});  // no event thread
   f.port->Open();
   EXPECT_TRUE(f.port->Connected());
-  EXPECT_EQ(f.device->CallNames(), (std::vector<std::string>{"Open", "SetQueueSizes",
-                                                             "SetLineParameters", "SetTimeouts"}));
+  EXPECT_EQ(f.device->CallNames(),
+            (std::vector<std::string>{"Open", "SetQueueSizes", "SetLineParameters", "SetTimeouts",
+                                      "ModemStatus", "ModemStatus", "ModemStatus"}));
   EXPECT_EQ(f.device->CallsOf("Open").at(0).text, "COM1");
   EXPECT_EQ(f.device->CallsOf("SetLineParameters").at(0).block.Flags, 0x0001u);
 
@@ -42,8 +44,9 @@ TEST(ComLifecycle, OpenConfiguresTheDeviceAndCloseReleasesIt) {
   EXPECT_FALSE(f.port->Connected());
   EXPECT_FALSE(f.device->IsOpen());
   f.port->Close();  // already closed: nothing
-  EXPECT_EQ(n.log, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "BeforeClose", "CTS-",
-                                             "DSR-", "RLSD-", "AfterClose"}));
+  EXPECT_EQ(n.log, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "CTS-", "DSR-", "RLSD-",
+                                             "BeforeClose", "CTS-", "DSR-", "RLSD-",
+                                             "AfterClose"}));
 }
 
 TEST(ComLifecycle, FailedOpenLeavesThePortClosed) {
@@ -78,12 +81,14 @@ TEST(ComLifecycle, FailedOpenLeavesThePortClosed) {
 
 TEST(ComLifecycle, PortChangeWhileOpenReopensOnTheNewDevice) {
   PortOnFake f;
+  f.port->SetEvents({});  // no event thread
   f.port->Open();
   f.device->ClearCalls();
   f.port->SetPort("COM2");
   EXPECT_EQ(f.device->CallNames(),
-            (std::vector<std::string>{"Close", "Open", "SetQueueSizes", "SetLineParameters",
-                                      "SetTimeouts"}));
+            (std::vector<std::string>{"Purge", "Close", "Open", "SetQueueSizes",
+                                      "SetLineParameters", "SetTimeouts", "ModemStatus",
+                                      "ModemStatus", "ModemStatus"}));
   EXPECT_EQ(f.device->CallsOf("Open").at(0).text, "COM2");
 
   // A new port that cannot be opened leaves the component closed on the new name.

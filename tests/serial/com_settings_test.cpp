@@ -178,6 +178,7 @@ TEST(ComSettings, ChangesWhileClosedOnlyStore) {
 
 TEST(ComSettings, ChangesWhileOpenReapplyTheirGroupOnlyWhenChanged) {
   PortOnFake f;
+  f.port->SetEvents({});  // no event thread among the recorded calls
   f.port->Open();
   f.device->ClearCalls();
 
