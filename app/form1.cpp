@@ -30,7 +30,10 @@ TForm1::TForm1(TForm1Environment environment, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      environment_(std::move(environment)) {
+      environment_(std::move(environment)),
+      handoff_([this] {
+        QMetaObject::invokeMethod(this, [this] { handoff_.ServePending(); }, Qt::QueuedConnection);
+      }) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8("Program do komunikacji z wagą."));
   setFont(FormFont());
@@ -49,6 +52,7 @@ TForm1::TForm1(TForm1Environment environment, QWidget* parent)
   }
   BuildMenu();
   BuildControls();
+  BindScalePort();
   FormCreate();
 }
 
@@ -87,9 +91,9 @@ void TForm1::FormCreate() {
                                                   Utf8ToCp1250(error.what()));
   }
   // 8. - 10.
-  lastLineTime_ = Now();
+  acquisition_.LastLineTime = Now();
   eMaxlinie_->setText(QString::number(maxPreviewLines_));
-  pendingLine_.clear();
+  acquisition_.PendingLine.clear();
   // 11.
   ConnectScalePort();
   // 12.

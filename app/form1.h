@@ -12,11 +12,14 @@
 #include <memory>
 #include <string>
 
+#include "acquisition/acquisition_state.h"
 #include "acquisition/text/clock.h"
+#include "balance/print_stream.h"
 #include "config/konfig/konfig.h"
 #include "platform/dialogs.h"
 #include "platform/instance_marker.h"
 #include "serial/com_port.h"
+#include "serial/ui_handoff.h"
 
 class QAction;
 class QActionGroup;
@@ -44,6 +47,11 @@ struct TForm1Environment {
   std::string instanceMarkerPath;
   // Made the process's working directory before start-up; empty: unchanged.
   std::string workingDirectory;
+  // A new stream for each print command; empty: the default printer.
+  std::function<std::unique_ptr<PrintStream>()> printStream;
+  // Shows the message (Windows-1250) of an exception that ended a command;
+  // empty: the application's standard exception display.
+  std::function<void(const std::string&)> showException;
 };
 
 class TForm1 : public QMainWindow {
@@ -67,8 +75,8 @@ class TForm1 : public QMainWindow {
   bool TerminateRequested() const { return terminateRequested_; }
 
   // Shared values of the run (UI thread only).
-  std::string& PendingLine() { return pendingLine_; }
-  TDateTime& LastLineTime() { return lastLineTime_; }
+  std::string& PendingLine() { return acquisition_.PendingLine; }
+  TDateTime& LastLineTime() { return acquisition_.LastLineTime; }
   std::int32_t& MaxPreviewLines() { return maxPreviewLines_; }
   std::string& CompanyName() { return companyName_; }
   std::string& CompanyAddress() { return companyAddress_; }
@@ -174,6 +182,11 @@ class TForm1 : public QMainWindow {
   // Start-up step 11: the first connection of ComPortDriver_in, with the
   // outcome in status panel 1.
   void ConnectScalePort();
+  // Deliveries of ComPortDriver_in on this window's event loop, OnRxChar and
+  // the data file message; before the port is first opened.
+  void BindScalePort();
+  // Runs a command; an exception that ends it goes to the exception display.
+  void RunCommand(const std::function<void()>& command);
   void CreateDataFileOfTheDay();
   // Left 0, top 0 and the outer size 800×573, as far as the frame is known.
   void PlaceWindow();
@@ -187,8 +200,10 @@ class TForm1 : public QMainWindow {
   bool placedAfterShow_ = false;
   QMargins placedWithFrame_;
 
-  std::string pendingLine_;
-  TDateTime lastLineTime_ = 0;
+  // Declared before the port: the port's close serves the hand-off and may
+  // run its handlers, so both must outlive it.
+  QueuedUiHandoff handoff_;
+  AcquisitionState acquisition_;
   std::int32_t maxPreviewLines_ = 300;
   std::string companyName_ = "<firma>";
   std::string companyAddress_ = "<adres>";

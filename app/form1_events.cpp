@@ -1,6 +1,6 @@
 // Low-level events of two controls, turned into their handlers: the mouse
-// press on CBzapis (before it toggles), and the typed characters and the
-// loss of focus of Emaxlinie.
+// press and Space on CBzapis (before it toggles), and the typed characters
+// and the loss of focus of Emaxlinie.
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -11,8 +11,22 @@
 #include "app/form1.h"
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == cbZapis_ && event->type() == QEvent::MouseButtonPress) {
-    return CBzapisMouseDown(static_cast<QMouseEvent*>(event)->button());
+  if (watched == cbZapis_) {
+    // The second press of a double click comes as a double-click event, and
+    // Space is the keyboard's click: both take the steps of a press, so that
+    // no way round them switches writing on.
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+      return CBzapisMouseDown(static_cast<QMouseEvent*>(event)->button());
+    }
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Space || key->key() == Qt::Key_Select) {
+        if (event->type() == QEvent::KeyPress && !key->isAutoRepeat()) {
+          CBzapisMouseDown(Qt::LeftButton);
+        }
+        return true;
+      }
+    }
   }
   if (watched == eMaxlinie_) {
     if (event->type() == QEvent::KeyPress) {

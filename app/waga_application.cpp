@@ -3,8 +3,9 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "platform/qt_text.h"
+#include "acquisition/text/win1250.h"
 #include "app/look.h"
+#include "platform/qt_text.h"
 
 WagaApplication::WagaApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The title names the program to the desktop (task bar, window grouping).
@@ -17,10 +18,15 @@ bool WagaApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    QMessageBox::critical(nullptr, applicationName(),
-                          ToQString(error.what()));
+    ShowStandardException(error.what());
   } catch (...) {
-    QMessageBox::critical(nullptr, applicationName(), QStringLiteral("Nieznany błąd."));
+    ShowStandardException(UnknownErrorText());
   }
   return false;
 }
+
+void ShowStandardException(const std::string& message) {
+  QMessageBox::critical(nullptr, QApplication::applicationName(), ToQString(message));
+}
+
+std::string UnknownErrorText() { return Utf8ToCp1250("Nieznany błąd."); }

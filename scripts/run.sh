@@ -1,7 +1,79 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the program and starts it.
+# Sets up the machine, builds the program and starts it together with the
+# scale simulator, wired to COM2 through porty.ini in the demo working
+# directory demo/. The simulator stops when the program exits.
+#
+#   DEMO_DIR=...   another working directory (default: demo/ in the repository)
+#   SIM_ARGS=...   other simulator options (see build/tools/waga-sim/waga-sim --help)
+#   NO_SIM=1       start the program alone (for a real scale, see README.md)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+repo=$(pwd)
 bash scripts/setup.sh
 bash scripts/build.sh
-exec ./build/app/waga
+build_dir=${BUILD_DIR:-build}
+waga="$repo/$build_dir/app/waga"
+sim="$repo/$build_dir/tools/waga-sim/waga-sim"
+
+demo=${DEMO_DIR:-$repo/demo}
+mkdir -p "$demo"
+cd "$demo"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run.sh: no graphical display (neither DISPLAY nor WAYLAND_DISPLAY is set)."
+  echo "        The program runs without a visible window (QT_QPA_PLATFORM=offscreen);"
+  echo "        the data file is shown below as it grows. Stop with Ctrl+C."
+  echo "        To see the window on such a machine: xvfb-run bash scripts/run.sh"
+  echo "        under a virtual display, or log in with a desktop session."
+  export QT_QPA_PLATFORM=offscreen
+  headless=1
+else
+  headless=0
+fi
+
+pids=()
+stop_children() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap stop_children EXIT
+
+if [ "${NO_SIM:-0}" != 1 ]; then
+  # One reading a second, a balance report of three weighings after every
+  # five readings, then four silent seconds (the display shows "- - - - -"
+  # and the program reconnects), again and again.
+  # shellcheck disable=SC2086
+  "$sim" --porty-ini "$demo" --com COM2 ${SIM_ARGS:-} >"$demo/waga-sim.out" 2>&1 &
+  pids+=($!)
+  # The simulator prints its terminal once porty.ini maps COM2 to it.
+  for _ in $(seq 100); do
+    [ -s "$demo/waga-sim.out" ] && break
+    kill -0 "${pids[0]}" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! grep -q '^/dev/' "$demo/waga-sim.out" 2>/dev/null; then
+    echo "run.sh: the scale simulator did not start:" >&2
+    cat "$demo/waga-sim.out" >&2 || true
+    exit 1
+  fi
+  echo "Scale simulator on $(head -n1 "$demo/waga-sim.out"), COM2 in $demo/porty.ini"
+fi
+
+data_file="$demo/$(date +%Y%m%d)"
+echo "Working directory: $demo (konfig.ini, data file $(basename "$data_file"))"
+if [ "$headless" = 1 ]; then
+  tail -n +1 -F "$data_file" 2>/dev/null &
+  pids+=($!)
+fi
+
+# Ctrl+C or a TERM to this script closes the program's window the normal
+# way (konfig.ini is saved); then the simulator is stopped.
+"$waga" &
+waga_pid=$!
+trap 'kill -TERM "$waga_pid" 2>/dev/null || true' INT TERM
+status=0
+while :; do
+  wait "$waga_pid" && status=0 || status=$?
+  kill -0 "$waga_pid" 2>/dev/null || break
+done
+exit "$status"

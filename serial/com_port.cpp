@@ -1,4 +1,5 @@
 #include "serial/com_port.h"
+#include "serial/store_if_changed.h"
 
 #include <utility>
 
@@ -25,23 +26,12 @@ TCustomComPort::~TCustomComPort() {
   CloseDevice();
 }
 
-namespace {
-
-template <typename T>
-bool Store(T& field, T value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-
-}  // namespace
-
 void TCustomComPort::SetBaudRate(TBaudRate value) {
-  if (Store(baudRate_, value)) ApplyLineSettings();
+  if (StoreIfChanged(baudRate_, value)) ApplyLineSettings();
 }
 
 void TCustomComPort::SetCustomBaudRate(std::int32_t value) {
-  if (Store(customBaudRate_, value)) ApplyLineSettings();
+  if (StoreIfChanged(customBaudRate_, value)) ApplyLineSettings();
 }
 
 void TCustomComPort::SetPort(std::string_view value) {
@@ -55,19 +45,19 @@ void TCustomComPort::SetPort(std::string_view value) {
 }
 
 void TCustomComPort::SetStopBits(TStopBits value) {
-  if (Store(stopBits_, value)) ApplyLineSettings();
+  if (StoreIfChanged(stopBits_, value)) ApplyLineSettings();
 }
 
 void TCustomComPort::SetDataBits(TDataBits value) {
-  if (Store(dataBits_, value)) ApplyLineSettings();
+  if (StoreIfChanged(dataBits_, value)) ApplyLineSettings();
 }
 
 void TCustomComPort::SetDiscardNull(bool value) {
-  if (Store(discardNull_, value)) ApplyLineSettings();
+  if (StoreIfChanged(discardNull_, value)) ApplyLineSettings();
 }
 
 void TCustomComPort::SetEventChar(char value) {
-  if (Store(eventChar_, value)) ApplyLineSettings();
+  if (StoreIfChanged(eventChar_, value)) ApplyLineSettings();
 }
 
 void TCustomComPort::SetEvents(TComEvents value) {

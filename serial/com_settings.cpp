@@ -1,4 +1,5 @@
 #include "serial/com_settings.h"
+#include "serial/store_if_changed.h"
 
 #include <stdexcept>
 #include <typeinfo>
@@ -71,46 +72,35 @@ void TComFlowControl::Changed() {
   if (ComPort()) ComPort()->ApplyLineSettings();
 }
 
-namespace {
-
-template <typename T>
-bool Store(T& field, T value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-
-}  // namespace
-
 void TComFlowControl::SetOutCTSFlow(bool value) {
-  if (Store(outCTSFlow_, value)) Changed();
+  if (StoreIfChanged(outCTSFlow_, value)) Changed();
 }
 void TComFlowControl::SetOutDSRFlow(bool value) {
-  if (Store(outDSRFlow_, value)) Changed();
+  if (StoreIfChanged(outDSRFlow_, value)) Changed();
 }
 void TComFlowControl::SetControlDTR(TDTRFlowControl value) {
-  if (Store(controlDTR_, value)) Changed();
+  if (StoreIfChanged(controlDTR_, value)) Changed();
 }
 void TComFlowControl::SetControlRTS(TRTSFlowControl value) {
-  if (Store(controlRTS_, value)) Changed();
+  if (StoreIfChanged(controlRTS_, value)) Changed();
 }
 void TComFlowControl::SetXonXoffOut(bool value) {
-  if (Store(xonXoffOut_, value)) Changed();
+  if (StoreIfChanged(xonXoffOut_, value)) Changed();
 }
 void TComFlowControl::SetXonXoffIn(bool value) {
-  if (Store(xonXoffIn_, value)) Changed();
+  if (StoreIfChanged(xonXoffIn_, value)) Changed();
 }
 void TComFlowControl::SetDSRSensitivity(bool value) {
-  if (Store(dsrSensitivity_, value)) Changed();
+  if (StoreIfChanged(dsrSensitivity_, value)) Changed();
 }
 void TComFlowControl::SetTxContinueOnXoff(bool value) {
-  if (Store(txContinueOnXoff_, value)) Changed();
+  if (StoreIfChanged(txContinueOnXoff_, value)) Changed();
 }
 void TComFlowControl::SetXonChar(char value) {
-  if (Store(xonChar_, value)) Changed();
+  if (StoreIfChanged(xonChar_, value)) Changed();
 }
 void TComFlowControl::SetXoffChar(char value) {
-  if (Store(xoffChar_, value)) Changed();
+  if (StoreIfChanged(xoffChar_, value)) Changed();
 }
 
 TFlowControl TComFlowControl::FlowControl() const {
@@ -150,7 +140,7 @@ void TComTimeouts::Assign(const TComSettingsObject& source) {
 }
 
 void TComTimeouts::Set(std::int32_t& field, std::int32_t value) {
-  if (!Store(field, value)) return;
+  if (!StoreIfChanged(field, value)) return;
   if (ComPort()) ComPort()->ApplyTimeoutSettings();
 }
 
@@ -175,7 +165,7 @@ void TComBuffer::Set(std::int32_t& field, std::int32_t value) {
   // The size is made even before the comparison, so that 1025 on a buffer of
   // 1024 is no change and makes no device call.
   if (value > 0 && value % 2 == 1) --value;
-  if (!Store(field, value)) return;
+  if (!StoreIfChanged(field, value)) return;
   if (ComPort()) ComPort()->ApplyBufferSettings();
 }
 

@@ -14,6 +14,7 @@
 
 #include "serial/com_port.h"
 #include "serial/posix/posix_serial_device.h"
+#include "tests/support/serial/pty_with_port_map.h"
 #include "serial/ui_handoff.h"
 
 using namespace std::chrono_literals;
@@ -22,38 +23,21 @@ namespace {
 
 constexpr auto kLimit = 5000ms;
 
-std::chrono::nanoseconds ProcessCpuTime() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-
 class ComOnPty : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[256] = {};
-    ASSERT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
-    char pattern[] = "/tmp/porty-XXXXXX";
-    const int file = mkstemp(pattern);
-    ASSERT_GE(file, 0);
-    mapFile_ = pattern;
-    const std::string map = "COM5=" + std::string(name) + "\r\nCOM7=/nonexistent/ttyUSB9\r\n";
-    ASSERT_EQ(write(file, map.data(), map.size()), static_cast<ssize_t>(map.size()));
-    close(file);
+    ASSERT_TRUE(pty_.Create());
     port_ = MakePort();
   }
 
   void TearDown() override {
     port_.reset();
-    if (master_ >= 0) close(master_);
-    close(slave_);
-    unlink(mapFile_.c_str());
   }
 
   // A component on COM5 that reads every delivery into `received_`.
   std::unique_ptr<TComPort> MakePort() {
     auto port = std::make_unique<TComPort>("ComPortDriver_in",
-                                           std::make_unique<PosixSerialDevice>(mapFile_));
+                                           std::make_unique<PosixSerialDevice>(pty_.mapFile));
     port->SetPort("COM5");
     port->SetHandoff(&ui_);
     port->OnRxChar = [this](TCustomComPort& sender, std::int32_t count) {
@@ -68,16 +52,14 @@ class ComOnPty : public ::testing::Test {
   }
 
   void Send(const std::string& bytes) {
-    ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ASSERT_EQ(write(pty_.master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
 
   bool ServeUntilReceived(const std::string& text) {
     return ui_.ServeUntilFor([&] { return received_ == text; }, kLimit);
   }
 
-  int master_ = -1;
-  int slave_ = -1;
-  std::string mapFile_;
+  PtyWithPortMap pty_;
   const std::thread::id uiThread_ = std::this_thread::get_id();
   QueuedUiHandoff ui_;
   std::unique_ptr<TComPort> port_;
@@ -134,8 +116,7 @@ TEST_F(ComOnPty, AfterTheMasterClosesTheThreadNeitherSpinsNorHangsClose) {
   port_->Open();
   Send("bye\n");
   ASSERT_TRUE(ServeUntilReceived("bye\n"));
-  close(master_);
-  master_ = -1;
+  pty_.CloseMaster();
   // Serve whatever the hang-up delivers for one second and measure the CPU
   // the process spent meanwhile.
   const auto cpuBefore = ProcessCpuTime();

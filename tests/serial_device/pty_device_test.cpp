@@ -11,6 +11,7 @@
 
 #include "serial/posix/line_parameters.h"
 #include "serial/posix/posix_serial_device.h"
+#include "tests/support/serial/pty_with_port_map.h"
 
 using namespace std::chrono_literals;
 
@@ -32,32 +33,15 @@ DeviceControlBlock Block(std::uint32_t rate = 9600) {
   return block;
 }
 
-std::chrono::nanoseconds ProcessCpuTime() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-
 class PtyDevice : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[256] = {};
-    ASSERT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
-    char pattern[] = "/tmp/porty-XXXXXX";
-    const int file = mkstemp(pattern);
-    ASSERT_GE(file, 0);
-    mapFile_ = pattern;
-    const std::string map = "COM5=" + std::string(name) + "\r\nCOM7=/nonexistent/ttyUSB9\r\n";
-    ASSERT_EQ(write(file, map.data(), map.size()), static_cast<ssize_t>(map.size()));
-    close(file);
-    device_ = std::make_unique<PosixSerialDevice>(mapFile_);
+    ASSERT_TRUE(pty_.Create());
+    device_ = std::make_unique<PosixSerialDevice>(pty_.mapFile);
   }
 
   void TearDown() override {
     device_.reset();
-    if (master_ >= 0) close(master_);
-    close(slave_);
-    unlink(mapFile_.c_str());
   }
 
   void OpenRaw(std::uint32_t mask = 0x05FF) {
@@ -67,7 +51,7 @@ class PtyDevice : public ::testing::Test {
   }
 
   void Send(const std::string& bytes) {
-    ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ASSERT_EQ(write(pty_.master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
 
   // One wait on another thread; a wait that outlives `limit` is stopped.
@@ -92,9 +76,7 @@ class PtyDevice : public ::testing::Test {
     return bytes.substr(0, got);
   }
 
-  int master_ = -1;
-  int slave_ = -1;
-  std::string mapFile_;
+  PtyWithPortMap pty_;
   std::unique_ptr<PosixSerialDevice> device_;
 };
 
@@ -157,7 +139,7 @@ TEST_F(PtyDevice, MissingDeviceAndSecondOpenerFail) {
   EXPECT_FALSE(device_->IsOpen());
 
   ASSERT_EQ(device_->Open("COM5"), 0);
-  PosixSerialDevice second(mapFile_);
+  PosixSerialDevice second(pty_.mapFile);
   EXPECT_EQ(second.Open("COM5"), EBUSY);
 
   device_->Close();
@@ -169,12 +151,12 @@ TEST_F(PtyDevice, LineParametersReachTheDeviceOrLeaveItAsItWas) {
   LineState state;
   for (std::uint32_t rate : {14400u, 56000u, 128000u, 256000u, 115200u, 31250u}) {
     ASSERT_EQ(device_->SetLineParameters(Block(rate)), 0) << rate;
-    ASSERT_EQ(GetLineState(slave_, state), 0);
+    ASSERT_EQ(GetLineState(pty_.slave, state), 0);
     EXPECT_EQ(OutputRate(state), rate);
   }
   LineState after;
   EXPECT_EQ(device_->SetLineParameters(Block(0)), EINVAL);
-  ASSERT_EQ(GetLineState(slave_, after), 0);
+  ASSERT_EQ(GetLineState(pty_.slave, after), 0);
   EXPECT_EQ(state, after);
 
   std::uint32_t status = 99;
@@ -190,8 +172,7 @@ TEST_F(PtyDevice, AfterHangUpTheWaitNeitherReturnsNorSpinsAndStopEndsIt) {
     while ((r.outcome = device_->WaitForEvents(r.mask, r.error)) == WaitOutcome::Events) ++returns;
     return r;
   });
-  close(master_);
-  master_ = -1;
+  pty_.CloseMaster();
   const auto cpuBefore = ProcessCpuTime();
   EXPECT_EQ(waiter.wait_for(1s), std::future_status::timeout);
   EXPECT_LT(ProcessCpuTime() - cpuBefore, 50ms) << "5% of one second";

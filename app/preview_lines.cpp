@@ -1,0 +1,44 @@
+#include "app/preview_lines.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "platform/qt_text.h"
+
+int PreviewLineCount(const QPlainTextEdit& memo) {
+  const QTextDocument& document = *memo.document();
+  const int blocks = document.blockCount();
+  return document.lastBlock().length() <= 1 ? blocks - 1 : blocks;
+}
+
+std::string PreviewLine(const QPlainTextEdit& memo, int index) {
+  if (index < 0 || index >= PreviewLineCount(memo)) return std::string();
+  return FromQString(memo.document()->findBlockByNumber(index).text());
+}
+
+void DeleteFirstPreviewLine(QPlainTextEdit& memo) {
+  if (PreviewLineCount(memo) == 0) return;
+  QTextCursor cursor(memo.document());
+  cursor.movePosition(QTextCursor::Start);
+  // The line and its break; a lone line typed without a break goes whole.
+  if (!cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor)) {
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+  }
+  cursor.removeSelectedText();
+}
+
+void AddPreviewLine(QPlainTextEdit& memo, const std::string& line) {
+  QTextDocument& document = *memo.document();
+  QTextCursor cursor(&document);
+  cursor.movePosition(QTextCursor::End);
+  QString text;
+  if (document.lastBlock().length() > 1) text += QLatin1Char('\n');
+  text += ToQString(line);
+  text += QLatin1Char('\n');
+  cursor.insertText(text);
+  QScrollBar* bar = memo.verticalScrollBar();
+  bar->setValue(bar->maximum());
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// The preview memo as a list of lines. The memo's text holds each line
+// followed by a line break, so a final empty block is not a line of its own;
+// a last line that the user typed without a break still counts. Texts are
+// Windows-1250.
+
+#include <string>
+
+class QPlainTextEdit;
+
+int PreviewLineCount(const QPlainTextEdit& memo);
+// Line `index` (from 0); an index outside the preview gives the empty text.
+std::string PreviewLine(const QPlainTextEdit& memo, int index);
+void DeleteFirstPreviewLine(QPlainTextEdit& memo);
+// Adds a line at the end and scrolls the view to it; the user's cursor and
+// selection stay where they are.
+void AddPreviewLine(QPlainTextEdit& memo, const std::string& line);

@@ -1,0 +1,252 @@
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquisition/text/win1250.h"
+#include "app/form1.h"
+#include "app/preview_lines.h"
+#include "tests/support/printing/recording_print_stream.h"
+#include "tests/support/ui/scripted_dialogs.h"
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+const char kConnected[] = "port COM2, 1200bps";
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+std::vector<std::string> SplitCrLf(const QByteArray& bytes) {
+  std::vector<std::string> lines;
+  for (const QByteArray& line : bytes.split('\n')) lines.push_back(line.toStdString());
+  if (!lines.empty() && lines.back().empty()) lines.pop_back();
+  for (std::string& line : lines) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  }
+  return lines;
+}
+
+// The scale simulator on a pseudo-terminal that porty.ini of `dir` maps to
+// COM2; stopped with SIGTERM when the object goes.
+class Simulator {
+ public:
+  Simulator(const QString& dir, const QString& script) {
+    process_.setProgram(QStringLiteral(WAGA_SIM_PATH));
+    process_.setArguments({QStringLiteral("--porty-ini"), dir, QStringLiteral("--baud"),
+                           QStringLiteral("0"), QStringLiteral("--interval"), QStringLiteral("0"),
+                           QStringLiteral("--repeat"), QStringLiteral("1"), QStringLiteral("--log"),
+                           dir + QStringLiteral("/sent.bin"), QStringLiteral("--script"), script});
+    process_.start();
+    // The path is printed once porty.ini is written.
+    while (!process_.canReadLine() && process_.waitForReadyRead(kWaitMs)) {
+    }
+    path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+  }
+  ~Simulator() {
+    process_.terminate();
+    if (!process_.waitForFinished(kWaitMs)) process_.kill();
+  }
+  const QString& Path() const { return path_; }
+
+ private:
+  QProcess process_;
+  QString path_;
+};
+
+}  // namespace
+
+class ScaleIntegrationTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> work_;
+  std::unique_ptr<QTemporaryDir> runtime_;
+  ScriptedDialogs dialogs_;
+  std::vector<std::unique_ptr<PrintRecording>> printJobs_;
+  std::vector<std::string> exceptions_;
+  int failAtLine_ = -1;  // EndLine of this line of the next job throws
+  const TDateTime startTime_ = EncodeDateTime({2026, 12, 7, 9, 15, 30, 0});
+
+  QString WorkFile(const char* name) const { return work_->filePath(QString::fromLatin1(name)); }
+
+  TForm1Environment Environment() {
+    TForm1Environment environment;
+    environment.dialogs = &dialogs_;
+    environment.freeSpace = [] { return std::int64_t{1} << 40; };
+    environment.instanceMarkerPath =
+        runtime_->filePath(QStringLiteral("ApplicationTestMap")).toStdString();
+    environment.workingDirectory = work_->path().toStdString();
+    environment.printStream = [this] {
+      printJobs_.push_back(std::make_unique<PrintRecording>());
+      printJobs_.back()->FailAtLine = failAtLine_;
+      return std::make_unique<RecordingPrintStream>(*printJobs_.back());
+    };
+    environment.showException = [this](const std::string& message) {
+      exceptions_.push_back(message);
+    };
+    return environment;
+  }
+
+ private slots:
+  void init() {
+    work_ = std::make_unique<QTemporaryDir>();
+    runtime_ = std::make_unique<QTemporaryDir>();
+    dialogs_ = ScriptedDialogs();
+    printJobs_.clear();
+    exceptions_.clear();
+    failAtLine_ = -1;
+    SetClock([this] { return startTime_; });
+  }
+
+  void cleanup() { SetClock({}); }
+
+  // Readings and a balance report travel from the simulator through the
+  // terminal into the display, the preview, the data file and a printout.
+  void scaleOutputReachesDisplayPreviewDataFileAndPrintout() {
+    QVERIFY(WriteFile(WorkFile("konfig.ini"), "Zapisuj_display=1\r\n"));
+    Simulator sim(work_->path(), QStringLiteral("text:  12.50,balance:2,text:  7.25"));
+    QVERIFY(sim.Path().startsWith(QStringLiteral("/dev/")));
+    TForm1 form(Environment());
+    QCOMPARE(form.StatusPanel(1)->text(), QString::fromLatin1(kConnected));
+    QVERIFY(form.StatusPanel(1)->toolTip().isEmpty());
+
+    QTRY_COMPARE_WITH_TIMEOUT(form.Ldisplay()->text(), QStringLiteral("7.25"), kWaitMs);
+    const std::vector<std::string> sent = SplitCrLf(ReadFile(WorkFile("sent.bin")));
+    QCOMPARE(sent.size(), std::size_t{7});
+    const QRegularExpression record(QStringLiteral("^00[12] +[0-9]+\\.[0-9]{2} kg +([0-9]+\\.[0-9]{2}) kg$"));
+    QVERIFY(record.match(QString::fromStdString(sent[4])).hasMatch());
+    const QRegularExpressionMatch last = record.match(QString::fromStdString(sent[5]));
+    QVERIFY(last.hasMatch());
+
+    const std::string stamp = "    2026/12/07  09:15";
+    const std::vector<std::string> preview{"", "  BILANS WAZEN", "  l.wazen    masa    suma",
+                                           sent[4] + stamp, sent[5] + stamp};
+    QCOMPARE(SplitCrLf(form.Mraport()->toPlainText().toLatin1()), preview);
+    std::string file = "  12.50\r\n";
+    for (const std::string& line : preview) file += line + "\r\n";
+    file += "  7.25\r\n";
+    QCOMPARE(ReadFile(WorkFile("20261207")).toStdString(), file);
+
+    form.BBdrukuj_bilansClick();
+    QCOMPARE(printJobs_.size(), std::size_t{1});
+    QVERIFY(printJobs_[0]->Closed);
+    const std::vector<std::string> printed = printJobs_[0]->Texts();
+    const std::string total = last.captured(1).toStdString();
+    const auto has = [&printed](const std::string& line) {
+      return std::find(printed.begin(), printed.end(), line) != printed.end();
+    };
+    QVERIFY(has(Utf8ToCp1250("          Liczba ważeń: ") + std::string(17, ' ') + "2"));
+    QVERIFY(has(Utf8ToCp1250("          Łączna masa: ") + std::string(19 - total.size(), ' ') + total));
+    QCOMPARE(dialogs_.log.back(),
+             "message:" + Utf8ToCp1250("Informację o bilansie skierowano na drukarkę."));
+    QVERIFY(exceptions_.empty());
+  }
+
+  void missingPortIsReportedInTheStatusPanel() {
+    QVERIFY(WriteFile(WorkFile("porty.ini"), "COM2=" + WorkFile("no-such-port").toLocal8Bit() + "\n"));
+    TForm1 form(Environment());
+    const QString failure = QString::fromUtf8("brak połączenia! (port COM2, 1200bps)");
+    QCOMPARE(form.StatusPanel(1)->text(), failure);
+    QVERIFY(!form.StatusPanel(1)->toolTip().isEmpty());
+    form.Timer1Timer();
+    QCOMPARE(form.StatusPanel(1)->text(), failure);
+    QVERIFY(!form.ComPortDriver_in().Connected());
+    QCOMPARE(form.Ldisplay()->text(), QStringLiteral("- - - - -"));
+    QVERIFY(dialogs_.log.empty());
+  }
+
+  // The box opens after the delivery that met the failure has returned: a
+  // supervision tick during the box closes and reopens the port at once.
+  void dataFileFailureIsShownOnceAfterTheDelivery() {
+    Simulator sim(work_->path(), QStringLiteral("text:first line,text:second line"));
+    TForm1 form(Environment());
+    form.Enazwapliku()->setText(QStringLiteral("/dev/full"));
+    QString panelDuringBox;
+    dialogs_.whileShown = [&] {
+      form.Ldisplay()->setText(QStringLiteral("- - - - -"));
+      form.Timer1Timer();
+      panelDuringBox = form.StatusPanel(1)->text();
+    };
+
+    QTRY_VERIFY_WITH_TIMEOUT(form.Mraport()->toPlainText().contains(QStringLiteral("second line")),
+                             kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs_.messages.size(), std::size_t{1}, kWaitMs);
+    QCoreApplication::processEvents();
+    QCOMPARE(dialogs_.messages.size(), std::size_t{1});
+    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Error);
+    QCOMPARE(dialogs_.messages[0].text,
+             Utf8ToCp1250("Błąd zapisu do pliku! Prawdopodobnie brak miejsca na dysku!"));
+    QVERIFY(!form.CBzapis()->isChecked());
+    QCOMPARE(panelDuringBox, QString::fromLatin1(kConnected));
+    QVERIFY(form.ComPortDriver_in().Connected());
+    QCOMPARE(SplitCrLf(form.Mraport()->toPlainText().toLatin1()),
+             (std::vector<std::string>{"first line", "second line"}));
+  }
+
+  // The preview keeps every byte of a line and counts an empty line as one;
+  // a last line typed without a break is a line too.
+  void previewHoldsLinesAsReceived() {
+    QPlainTextEdit memo;
+    QCOMPARE(PreviewLineCount(memo), 0);
+    AddPreviewLine(memo, "");
+    QCOMPARE(PreviewLineCount(memo), 1);
+    const std::string odd("a\0b\x81\x98\x0b\xa5 ", 8);
+    AddPreviewLine(memo, odd);
+    QCOMPARE(PreviewLine(memo, 1), odd);
+    QCOMPARE(PreviewLine(memo, 2), std::string());
+    DeleteFirstPreviewLine(memo);
+    QCOMPARE(PreviewLineCount(memo), 1);
+    memo.moveCursor(QTextCursor::End);
+    memo.insertPlainText(QStringLiteral("typed"));
+    QCOMPARE(PreviewLineCount(memo), 2);
+    AddPreviewLine(memo, "next");
+    QCOMPARE(memo.toPlainText().toLatin1().right(11), QByteArray("typed\nnext\n"));
+    DeleteFirstPreviewLine(memo);
+    DeleteFirstPreviewLine(memo);
+    QCOMPARE(PreviewLine(memo, 0), std::string("next"));
+    DeleteFirstPreviewLine(memo);
+    QCOMPARE(PreviewLineCount(memo), 0);
+  }
+
+  // A printer failure ends the job and reaches the exception display, and
+  // the window goes on: the next print command works.
+  void printerFailureReachesTheExceptionDisplay() {
+    QVERIFY(WriteFile(WorkFile("porty.ini"), "COM2=" + WorkFile("no-such-port").toLocal8Bit() + "\n"));
+    TForm1 form(Environment());
+    form.Mraport()->setPlainText(QStringLiteral("a\nb\nc\n"));
+    failAtLine_ = 8;
+    form.BBdrukujClick();
+    QCOMPARE(printJobs_.size(), std::size_t{1});
+    QVERIFY(printJobs_[0]->Aborted);
+    QVERIFY(!printJobs_[0]->Closed);
+    QCOMPARE(exceptions_, std::vector<std::string>{"printer out of paper"});
+    QVERIFY(dialogs_.log.empty());
+
+    failAtLine_ = -1;
+    form.BBdrukujClick();
+    QCOMPARE(printJobs_.size(), std::size_t{2});
+    QVERIFY(printJobs_[1]->Closed);
+    QCOMPARE(exceptions_.size(), std::size_t{1});
+    QCOMPARE(dialogs_.log.size(), std::size_t{1});
+  }
+};
+
+QTEST_MAIN(ScaleIntegrationTest)
+#include "scale_integration_test.moc"
