@@ -50,6 +50,8 @@ void AppHarness::Start() {
   environment.workingDirectory = dir_;
   form_ = std::make_unique<TForm1>(environment);
   if (form_->TerminateRequested()) throw std::runtime_error("start-up refused");
+  // Shown as the program shows it: the preview is laid out and painted.
+  form_->show();
 }
 
 void AppHarness::Stop() {

@@ -38,9 +38,11 @@ TEST(BalanceRecord, FieldsOfAcceptedLines) {
 }
 
 TEST(BalanceRecord, LinesThatAreNotRecords) {
+  // Named: a temporary in the loop's list would be gone before the body runs.
+  const std::string overlongNumber = "1 " + std::string(320, '9') + " 1";
   for (const std::string line : {"", " ", "     ", "  BILANS WAZEN", "  l.wazen    masa    suma", "12.5 kg",
                                  "1\t2.5\t3.5", "A 1 2.5 3.5", "1 2.5.1 3", "1 2,5. 3", "1 2/5 3", "1 2 12:30",
-                                 "2147483648 1 1", ("1 " + std::string(320, '9') + " 1").c_str()})
+                                 "2147483648 1 1", overlongNumber.c_str()})
     EXPECT_FALSE(Accepted(line)) << '"' << line << '"';
 }
 
