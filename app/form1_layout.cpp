@@ -189,6 +189,9 @@ void TForm1::BuildPageBilans(QWidget* page) {
 void TForm1::BuildPreview(QWidget* client) {
   mraport_ = Place(new QPlainTextEdit(client), 48, 144, 689, 361);
   mraport_->setObjectName(QStringLiteral("Mraport"));
+  // An undo history would keep every line ever shown: memory would grow
+  // with each line of a scale that runs for days.
+  mraport_->setUndoRedoEnabled(false);
   mraport_->setFont(CourierFont(13));
   mraport_->setLineWrapMode(QPlainTextEdit::NoWrap);
   mraport_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

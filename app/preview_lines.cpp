@@ -42,3 +42,21 @@ void AddPreviewLine(QPlainTextEdit& memo, const std::string& line) {
   QScrollBar* bar = memo.verticalScrollBar();
   bar->setValue(bar->maximum());
 }
+
+PreviewBatch::PreviewBatch(QPlainTextEdit& memo)
+    : memo_(memo), updatesWereEnabled_(memo.updatesEnabled()) {
+  watch_ = QObject::connect(memo_.document(), &QTextDocument::contentsChange,
+                            [this](int, int, int charsAdded) { added_ |= charsAdded > 0; });
+  memo_.setUpdatesEnabled(false);
+  QTextCursor(memo_.document()).beginEditBlock();
+}
+
+PreviewBatch::~PreviewBatch() {
+  QTextCursor(memo_.document()).endEditBlock();
+  QObject::disconnect(watch_);
+  memo_.setUpdatesEnabled(updatesWereEnabled_);
+  if (added_) {
+    QScrollBar* bar = memo_.verticalScrollBar();
+    bar->setValue(bar->maximum());
+  }
+}
