@@ -181,10 +181,11 @@ int main(int argc, char** argv) {
     // Readings with a balance report of 1 to 20 records after every 500.
     std::string bytes;
     long inSegment = 0;
-    while (inSegment < perSegment) {
-      for (int i = 0; i < 500 && inSegment < perSegment; ++i, ++inSegment)
+    const long wanted = segment == events ? lines - sentLines : perSegment;
+    while (inSegment < wanted) {
+      for (int i = 0; i < 500 && inSegment < wanted; ++i, ++inSegment)
         bytes += ReadingLine(values.NextReading()) + "\r\n";
-      if (inSegment >= perSegment) break;
+      if (inSegment >= wanted) break;
       std::vector<std::int64_t> masses(static_cast<std::size_t>(1 + inSegment / 500 % 20));
       for (auto& mass : masses) mass = values.NextWeighing();
       for (const auto& line : BalanceReport(masses)) {
@@ -212,20 +213,24 @@ int main(int argc, char** argv) {
       ++hangUpsDone;
     }
     pause();
-    if (segment % 10 == 9)
+    if (segment % 10 == 9) {
       std::printf("  %ld lines, %d port cycles, %d hang-ups, VmRSS %ld KiB, %.0f s\n", sentLines,
                   portCycles, hangUpsDone, ProcessMemoryKiB("VmRSS"),
                   std::chrono::duration<double>(Clock::now() - started).count());
+      std::fflush(stdout);
+    }
   }
 
+  // Before the files are read into memory for the comparison.
+  const long rssEnd = ProcessMemoryKiB("VmRSS");
+  const long rssPeak = ProcessMemoryKiB("VmHWM");
   const std::string sent = FileBytes(harness.Dir() + "/sent.log");
   const std::string received = FileBytes(harness.DataFilePath());
-  const long rssEnd = ProcessMemoryKiB("VmRSS");
   std::printf("soak: %ld lines sent (%zu bytes), %d port cycles, %d hang-ups, %.0f s\n", sentLines,
               sent.size(), portCycles, hangUpsDone,
               std::chrono::duration<double>(Clock::now() - started).count());
   std::printf("  VmRSS after the first segment %ld KiB, at the end %ld KiB (growth %ld KiB); VmHWM %ld KiB\n",
-              rssStart, rssEnd, rssEnd - rssStart, ProcessMemoryKiB("VmHWM"));
+              rssStart, rssEnd, rssEnd - rssStart, rssPeak);
   std::printf("  boxes shown: %zu\n", harness.Boxes().log.size());
   if (received != sent) {
     std::size_t at = 0;
