@@ -21,19 +21,22 @@ std::string PreviewLine(const QPlainTextEdit& memo, int index) {
 
 void DeleteFirstPreviewLine(QPlainTextEdit& memo) {
   if (PreviewLineCount(memo) == 0) return;
-  QTextCursor cursor(memo.document());
-  cursor.movePosition(QTextCursor::Start);
+  // Positions rather than cursor movements: a movement lays out the block
+  // it starts from, which costs a text layout per line.
+  QTextDocument& document = *memo.document();
+  QTextCursor cursor(&document);
+  cursor.setPosition(0);
   // The line and its break; a lone line typed without a break goes whole.
-  if (!cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor)) {
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-  }
+  const QTextBlock next = document.firstBlock().next();
+  cursor.setPosition(next.isValid() ? next.position() : document.characterCount() - 1,
+                     QTextCursor::KeepAnchor);
   cursor.removeSelectedText();
 }
 
 void AddPreviewLine(QPlainTextEdit& memo, const std::string& line) {
   QTextDocument& document = *memo.document();
   QTextCursor cursor(&document);
-  cursor.movePosition(QTextCursor::End);
+  cursor.setPosition(document.characterCount() - 1);  // the end, laying nothing out
   QString text;
   if (document.lastBlock().length() > 1) text += QLatin1Char('\n');
   text += ToQString(line);
