@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
   form.SetAboutBox(about);
 
   form.Ldisplay()->setText(QStringLiteral("12.50"));
-  form.SetStatusPanelText(1, "COM2 1200");
+  form.SetStatusPanelText(1, "port COM2, 1200bps");
   form.Mraport()->setPlainText(QStringLiteral(
       "\n  BILANS WAZEN\n  l.wazen    masa    suma\n"
       "001     45.23 kg     45.23 kg    2026/12/07  09:14\n"

@@ -21,6 +21,7 @@
 #include "app/form1.h"
 #include "platform/close_on_signals.h"
 #include "tests/support/ui/scripted_dialogs.h"
+#include "tests/support/ui/test_files.h"
 
 namespace {
 
@@ -30,17 +31,6 @@ const char kDefaults[] =
     "Adres_firmy=<adres>\r\nZapis_do_pliku=1\r\nZapisuj_display=0\r\n"
     "Wyswietlaj_display=0\r\nMaksym_ilosc_lini=300\r\nKasuj_poczatek=1\r\n"
     "Drukuj_naglowek_firmy=1\r\nDodaj_date_bilansu=1\r\nJednostka=kg\r\n";
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
 
 }  // namespace
 

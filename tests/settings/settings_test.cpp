@@ -23,21 +23,11 @@
 #include "config/ui/form_ustaw.h"
 #include "config/ui/radio_group.h"
 #include "tests/support/ui/scripted_dialogs.h"
+#include "tests/support/ui/test_files.h"
 
 namespace {
 
 std::string U(const char* utf8) { return Utf8ToCp1250(utf8); }
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
 
 // Also keeps the caption and the preset of every input box.
 struct RecordingDialogs : ScriptedDialogs {
