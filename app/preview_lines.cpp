@@ -1,10 +1,12 @@
 #include "app/preview_lines.h"
 
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include "platform/qt_text.h"
 
@@ -46,8 +48,19 @@ void AddPreviewLine(QPlainTextEdit& memo, const std::string& line) {
   bar->setValue(bar->maximum());
 }
 
+namespace {
+
+// While lines flood in, the preview is painted at most this often: each
+// paint of the whole view costs far more than the lines of one delivery.
+constexpr int kRepaintIntervalMs = 20;
+constexpr char kRepaintPending[] = "wagaRepaintPending";
+
+bool RepaintPending(const QPlainTextEdit& memo) { return memo.property(kRepaintPending).toBool(); }
+
+}  // namespace
+
 PreviewBatch::PreviewBatch(QPlainTextEdit& memo)
-    : memo_(memo), updatesWereEnabled_(memo.updatesEnabled()) {
+    : memo_(memo), updatesWereEnabled_(memo.updatesEnabled() || RepaintPending(memo)) {
   watch_ = QObject::connect(memo_.document(), &QTextDocument::contentsChange,
                             [this](int, int, int charsAdded) { added_ |= charsAdded > 0; });
   memo_.setUpdatesEnabled(false);
@@ -57,9 +70,16 @@ PreviewBatch::PreviewBatch(QPlainTextEdit& memo)
 PreviewBatch::~PreviewBatch() {
   QTextCursor(memo_.document()).endEditBlock();
   QObject::disconnect(watch_);
-  memo_.setUpdatesEnabled(updatesWereEnabled_);
   if (added_) {
     QScrollBar* bar = memo_.verticalScrollBar();
     bar->setValue(bar->maximum());
   }
+  if (!updatesWereEnabled_ || RepaintPending(memo_)) return;
+  memo_.setProperty(kRepaintPending, true);
+  QPointer<QPlainTextEdit> memo(&memo_);
+  QTimer::singleShot(kRepaintIntervalMs, &memo_, [memo] {
+    if (!memo) return;
+    memo->setProperty(kRepaintPending, false);
+    memo->setUpdatesEnabled(true);
+  });
 }

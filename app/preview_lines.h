@@ -22,7 +22,8 @@ void AddPreviewLine(QPlainTextEdit& memo, const std::string& line);
 // edit that is laid out, scrolled and painted once, when it ends, instead of
 // once per line: at full speed the per-line layout and scrolling of the view
 // is most of what a line costs. The view ends at the last line when a line
-// was added meanwhile.
+// was added meanwhile, and is painted again within a few milliseconds, once
+// for all the batches that end in that time.
 class PreviewBatch {
  public:
   explicit PreviewBatch(QPlainTextEdit& memo);
