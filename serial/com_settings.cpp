@@ -28,27 +28,19 @@ void TComParity::Changed() {
 }
 
 void TComParity::SetBits(TParityBits value) {
-  if (value == bits_) return;
-  bits_ = value;
-  Changed();
+  if (StoreIfChanged(bits_, value)) Changed();
 }
 
 void TComParity::SetCheck(bool value) {
-  if (value == check_) return;
-  check_ = value;
-  Changed();
+  if (StoreIfChanged(check_, value)) Changed();
 }
 
 void TComParity::SetReplace(bool value) {
-  if (value == replace_) return;
-  replace_ = value;
-  Changed();
+  if (StoreIfChanged(replace_, value)) Changed();
 }
 
 void TComParity::SetReplaceChar(char value) {
-  if (value == replaceChar_) return;
-  replaceChar_ = value;
-  Changed();
+  if (StoreIfChanged(replaceChar_, value)) Changed();
 }
 
 // TComFlowControl
