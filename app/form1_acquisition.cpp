@@ -100,7 +100,7 @@ void TForm1::ConnectScalePort() {
 void TForm1::ComPortDriver_inRxChar(std::int32_t count) {
   Form1ScaleScreen screen(*this);
   ComPortScalePort port(comPortDriver_in_);
-  PreviewBatch batch(*mraport_);
+  PreviewBatch batch(*mraport_, *ldisplay_);
   ::ComPortDriver_inRxChar(count, port, screen, acquisition_);
 }
 

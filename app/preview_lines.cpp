@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <vector>
 
 #include "platform/qt_text.h"
 
@@ -32,7 +33,11 @@ void DeleteFirstPreviewLine(QPlainTextEdit& memo) {
   const QTextBlock next = document.firstBlock().next();
   cursor.setPosition(next.isValid() ? next.position() : document.characterCount() - 1,
                      QTextCursor::KeepAnchor);
+  // An edit of its own: the cursor then does not lay out the block it ends
+  // in, and the change reported covers this line only.
+  cursor.beginEditBlock();
   cursor.removeSelectedText();
+  cursor.endEditBlock();
 }
 
 void AddPreviewLine(QPlainTextEdit& memo, const std::string& line) {
@@ -43,43 +48,73 @@ void AddPreviewLine(QPlainTextEdit& memo, const std::string& line) {
   if (document.lastBlock().length() > 1) text += QLatin1Char('\n');
   text += ToQString(line);
   text += QLatin1Char('\n');
+  cursor.beginEditBlock();  // as in DeleteFirstPreviewLine
   cursor.insertText(text);
+  cursor.endEditBlock();
   QScrollBar* bar = memo.verticalScrollBar();
   bar->setValue(bar->maximum());
 }
 
-namespace {
+// Paints a group of widgets at most once per screen frame. The first change
+// after a quiet frame is painted at once and opens a frame; changes within
+// an open frame are painted together when it ends, which opens the next.
+class FramePainter final : public QObject {
+ public:
+  static constexpr int kFrameMs = 16;
 
-// While lines flood in, the preview is painted at most this often: each
-// paint of the whole view costs far more than the lines of one delivery.
-constexpr int kRepaintIntervalMs = 20;
-constexpr char kRepaintPending[] = "wagaRepaintPending";
-
-bool RepaintPending(const QPlainTextEdit& memo) { return memo.property(kRepaintPending).toBool(); }
-
-}  // namespace
-
-PreviewBatch::PreviewBatch(QPlainTextEdit& memo)
-    : memo_(memo), updatesWereEnabled_(memo.updatesEnabled() || RepaintPending(memo)) {
-  watch_ = QObject::connect(memo_.document(), &QTextDocument::contentsChange,
-                            [this](int, int, int charsAdded) { added_ |= charsAdded > 0; });
-  memo_.setUpdatesEnabled(false);
-  QTextCursor(memo_.document()).beginEditBlock();
-}
-
-PreviewBatch::~PreviewBatch() {
-  QTextCursor(memo_.document()).endEditBlock();
-  QObject::disconnect(watch_);
-  if (added_) {
-    QScrollBar* bar = memo_.verticalScrollBar();
-    bar->setValue(bar->maximum());
+  FramePainter(QPlainTextEdit& memo, QWidget& display) : QObject(&memo) {
+    setObjectName(QString::fromLatin1(kName));
+    widgets_ = {&memo, &display};
+    frame_.setSingleShot(true);
+    frame_.setInterval(kFrameMs);
+    QObject::connect(&frame_, &QTimer::timeout, this, [this] {
+      if (held_) Paint();
+    });
   }
-  if (!updatesWereEnabled_ || RepaintPending(memo_)) return;
-  memo_.setProperty(kRepaintPending, true);
-  QPointer<QPlainTextEdit> memo(&memo_);
-  QTimer::singleShot(kRepaintIntervalMs, &memo_, [memo] {
-    if (!memo) return;
-    memo->setProperty(kRepaintPending, false);
-    memo->setUpdatesEnabled(true);
-  });
+
+  static FramePainter& Of(QPlainTextEdit& memo, QWidget& display) {
+    auto* painter = memo.findChild<FramePainter*>(QString::fromLatin1(kName),
+                                                  Qt::FindDirectChildrenOnly);
+    return painter != nullptr ? *painter : *new FramePainter(memo, display);
+  }
+
+  // Before changes: the widgets stop painting, unless something else has
+  // already stopped them, which is then left to decide.
+  void Hold() {
+    if (held_) return;
+    for (QWidget* widget : widgets_) {
+      if (widget != nullptr && !widget->updatesEnabled()) return;
+    }
+    held_ = true;
+    for (QWidget* widget : widgets_) {
+      if (widget != nullptr) widget->setUpdatesEnabled(false);
+    }
+  }
+
+  // After changes: painted now, or when the open frame ends.
+  void Release() {
+    if (held_ && !frame_.isActive()) Paint();
+  }
+
+ private:
+  static constexpr char kName[] = "wagaFramePainter";
+
+  void Paint() {
+    held_ = false;
+    for (QWidget* widget : widgets_) {
+      if (widget != nullptr) widget->setUpdatesEnabled(true);  // repaints it
+    }
+    frame_.start();
+  }
+
+  std::vector<QPointer<QWidget>> widgets_;
+  QTimer frame_;
+  bool held_ = false;
+};
+
+PreviewBatch::PreviewBatch(QPlainTextEdit& memo, QWidget& display)
+    : painter_(FramePainter::Of(memo, display)) {
+  painter_.Hold();
 }
+
+PreviewBatch::~PreviewBatch() { painter_.Release(); }

@@ -5,10 +5,11 @@
 // a last line that the user typed without a break still counts. Texts are
 // Windows-1250.
 
-#include <QMetaObject>
 #include <string>
 
 class QPlainTextEdit;
+class QWidget;
+class FramePainter;
 
 int PreviewLineCount(const QPlainTextEdit& memo);
 // Line `index` (from 0); an index outside the preview gives the empty text.
@@ -18,22 +19,24 @@ void DeleteFirstPreviewLine(QPlainTextEdit& memo);
 // selection stay where they are.
 void AddPreviewLine(QPlainTextEdit& memo, const std::string& line);
 
-// While one exists, the lines added to and deleted from the memo form one
-// edit that is laid out, scrolled and painted once, when it ends, instead of
-// once per line: at full speed the per-line layout and scrolling of the view
-// is most of what a line costs. The view ends at the last line when a line
-// was added meanwhile, and is painted again within a few milliseconds, once
-// for all the batches that end in that time.
+// One serial delivery's changes to the display and the preview, painted at
+// most once per screen frame. While it exists, both widgets take changes
+// without painting. Then both are painted at once unless they were
+// painted less than a frame ago; in that case they are painted, once for all
+// the deliveries meanwhile, when that frame ends. The widgets' contents are
+// always current; only their paint waits.
+//
+// The memo's edits are not grouped into one edit block on purpose: a block
+// that both deletes the first line and adds a last one reports the whole
+// document as changed, and the memo's layout then clears and redoes the
+// layout of every line, once per delivery.
 class PreviewBatch {
  public:
-  explicit PreviewBatch(QPlainTextEdit& memo);
+  PreviewBatch(QPlainTextEdit& memo, QWidget& display);
   ~PreviewBatch();
   PreviewBatch(const PreviewBatch&) = delete;
   PreviewBatch& operator=(const PreviewBatch&) = delete;
 
  private:
-  QPlainTextEdit& memo_;
-  bool updatesWereEnabled_;
-  bool added_ = false;
-  QMetaObject::Connection watch_;
+  FramePainter& painter_;
 };
