@@ -64,6 +64,11 @@ std::string AccessHint(const PortSituation& s, std::int32_t systemError) {
   const std::string& user = s.user.name;
   const std::string& group = d.groupName;
   text += "Urządzenie należy do grupy " + group + " (prawa " + ModeText(d.mode) + ").\n";
+  if (!d.userInGroup && d.group == 0) {
+    return text + "Do grupy root zwykły użytkownik nie powinien należeć. Urządzenie powinno należeć "
+                  "do grupy dialout (tak ustawia je udev); na próbę wystarczy:\n" +
+           kIndent + "sudo chmod o+rw " + shown;
+  }
   if (!d.userInGroup) {
     return text + "Użytkownik " + user + " nie należy do grupy " + group + ". Dodaj go poleceniem:\n" +
            kIndent + "sudo usermod -aG " + group + " " + user + "\n" +

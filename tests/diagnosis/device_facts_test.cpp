@@ -165,6 +165,9 @@ TEST(PortHint, ObservedSituationOfADeniedDevice) {
   FakeTree tree;
   const std::string device = tree.Put("dev/ttyUSB0");
   ::chmod(device.c_str(), 0660);
+  // A group other than root, as udev gives serial devices (as root; else
+  // the file has the user's own group).
+  [[maybe_unused]] const int chowned = ::chown(device.c_str(), static_cast<uid_t>(-1), 20);
   tree.Put("group", "dialout:x:" + std::to_string(GroupOf(device)) + ":\n");
   const std::string dir = tree.Make("work");
   tree.Put("work/porty.ini", "COM2=/dev/ttyUSB0\n");

@@ -93,6 +93,13 @@ TEST(PortHint, AccessDeniedNamesGroupMembershipCommandAndNewLogin) {
                                  "    sudo usermod -aG dialout jan\n"
                                  "a potem wyloguj się i zaloguj ponownie"));
 
+  PortSituation rootOwned = Adapter();
+  rootOwned.device.group = 0;
+  rootOwned.device.groupName = "root";
+  const std::string root = FailureHint(rootOwned, Open(EACCES));
+  EXPECT_THAT(root, HasSubstr("Do grupy root zwykły użytkownik nie powinien należeć."));
+  EXPECT_THAT(root, Not(HasSubstr("usermod")));
+
   s.device.userInGroup = true;
   const std::string added = FailureHint(s, Open(EACCES));
   EXPECT_THAT(added, HasSubstr("należy już do grupy dialout, ale ta sesja jeszcze jej nie ma: "

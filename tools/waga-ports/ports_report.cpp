@@ -19,6 +19,9 @@ std::string Access(const DeviceFacts& d, const UserIdentity& user) {
   if (d.readable && d.writable) return "odczyt i zapis dozwolone";
   const std::string& group = d.groupName;
   std::string text = "brak dostępu dla " + user.name + ": ";
+  if (!d.userInGroup && d.group == 0) {
+    return text + "urządzenie ma grupę root (powinno mieć dialout; ustawia to udev)";
+  }
   if (!d.userInGroup) {
     return text + "nie należy do grupy " + group + " (dodaj: sudo usermod -aG " + group + " " +
            user.name + ", potem zaloguj się ponownie)";
