@@ -128,10 +128,12 @@ int NetSerialDevice::NegotiateComPortControl() {
   });
   if (usEnabled_.test(telnet::kComPortOption)) {
     // Every line error and modem line change the server can tell.
-    return SendLocked(ComPortCommand(cpc::SetLineStateMask, cpc::LineOverrun | cpc::LineParity |
-                                                                cpc::LineFraming | cpc::LineBreak) +
-                          ComPortCommand(cpc::SetModemStateMask, 0xFF),
-                      true);
+    const int error = SendLocked(ComPortCommand(cpc::SetLineStateMask, cpc::LineOverrun | cpc::LineParity |
+                                                                           cpc::LineFraming | cpc::LineBreak) +
+                                     ComPortCommand(cpc::SetModemStateMask, 0xFF),
+                                 true);
+    if (error != 0) detail_ = "serwer " + HostAndPort(target_) + " zamkn\xB9\xB3 po\xB3\xB9" "czenie";
+    return error;
   }
   if (hungUp_) {
     detail_ = "serwer " + HostAndPort(target_) + " zamkn\xB9\xB3 po\xB3\xB9" "czenie";
