@@ -27,7 +27,7 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool Blank(char c) { return c == ' ' || c == '\t'; }
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::optional<PortMapping> MappedTarget(std::string_view port, std::string_view mapText) {
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";

@@ -64,7 +64,7 @@ class NetPort : public ::testing::Test {
 
   // ser2net has opened the pty and put its line at the rate.
   bool PtyAt(speed_t rate) {
-    return WaitFor([&] { return cfgetospeed(&Line()) == rate; });
+    return WaitFor([&] { return server_.Rate() == rate; });
   }
   const termios& Line() {
     line_ = server_.Line();

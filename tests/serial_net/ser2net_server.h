@@ -162,6 +162,11 @@ class Ser2netServer {
     return t;
   }
 
+  speed_t Rate() const {
+    const termios t = Line();
+    return cfgetospeed(&t);
+  }
+
   // porty.ini in the server's directory.
   std::string WritePortMap(const std::string& text) const {
     const std::string path = dir + "/porty.ini";
