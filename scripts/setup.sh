@@ -37,3 +37,11 @@ if ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$'; then
     "${sudo_cmd[@]}" locale-gen >/dev/null || echo "pl_PL.UTF-8 could not be generated; its test is skipped"
   fi
 fi
+
+# --- test-only: network serial ports (issue 16) ---
+# The network port tests run against a real ser2net; without it they skip.
+if ! command -v ser2net >/dev/null 2>&1 && [ ! -x /usr/sbin/ser2net ]; then
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends ser2net ||
+    echo "ser2net could not be installed; the network port tests are skipped"
+fi
+# --- end network serial ports ---

@@ -147,7 +147,9 @@ void TCustomComPort::EndLoad() {
 void TCustomComPort::OpenDevice() {
   if (!device_) device_ = CreateSystemSerialDevice();
   if (!device_) throw EComPort(ecOpenFailed, ENODEV);
-  if (const int error = device_->Open(port_)) throw EComPort(ecOpenFailed, error);
+  if (const int error = device_->Open(port_)) {
+    throw EComPort(ecOpenFailed, error, device_->OpenFailureDetail());
+  }
 }
 
 void TCustomComPort::CloseDevice() {

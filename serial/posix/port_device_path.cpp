@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <optional>
 
 namespace {
 
@@ -26,7 +27,9 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string MappedPath(std::string_view port, std::string_view mapText) {
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+std::optional<PortMapping> MappedTarget(std::string_view port, std::string_view mapText) {
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   if (mapText.substr(0, kUtf8Bom.size()) == kUtf8Bom) mapText.remove_prefix(kUtf8Bom.size());
   while (!mapText.empty()) {
@@ -35,12 +38,13 @@ std::string MappedPath(std::string_view port, std::string_view mapText) {
     mapText = end == std::string_view::npos ? std::string_view() : mapText.substr(end + 1);
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    const std::string_view path = Trim(line.substr(equals + 1));
-    if (!path.empty() && SameIgnoringCase(Trim(line.substr(0, equals)), port)) {
-      return std::string(path);
-    }
+    const std::string_view value = Trim(line.substr(equals + 1));
+    if (value.empty() || !SameIgnoringCase(Trim(line.substr(0, equals)), port)) continue;
+    std::size_t word = 0;
+    while (word < value.size() && !Blank(value[word])) ++word;
+    return PortMapping{std::string(value.substr(0, word)), std::string(Trim(value.substr(word)))};
   }
-  return {};
+  return std::nullopt;
 }
 
 std::string DefaultPath(std::string_view port) {
@@ -56,10 +60,14 @@ std::string DefaultPath(std::string_view port) {
 
 }  // namespace
 
-std::string DevicePathForPort(std::string_view port, std::string_view mapText) {
+PortMapping MappingForPort(std::string_view port, std::string_view mapText) {
   port = Trim(port);
-  std::string path = MappedPath(port, mapText);
-  return path.empty() ? DefaultPath(port) : path;
+  if (std::optional<PortMapping> mapped = MappedTarget(port, mapText)) return *std::move(mapped);
+  return PortMapping{DefaultPath(port), {}};
+}
+
+std::string DevicePathForPort(std::string_view port, std::string_view mapText) {
+  return MappingForPort(port, mapText).target;
 }
 
 int ReadPortMapFile(const std::string& path, std::string& text) {
