@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "serial/posix/line_parameters.h"
 #include "serial/posix/line_state.h"
@@ -191,15 +190,12 @@ int PosixSerialDevice::SetLineParameters(const DeviceControlBlock& block) {
     return error;
   };
   if (int error = SetLineState(fd_, wanted)) return restore(error);
-  // A driver that cannot make the rate quietly picks another one; refuse
+  // A driver that cannot do what was asked (a rate, mark or space parity,
+  // 5 or 6 data bits, two stop bits, RTS/CTS) quietly leaves it out; refuse
   // the setting instead of receiving garbage.
   LineState applied;
   if (int error = GetLineState(fd_, applied)) return restore(error);
-  const std::int64_t rate = OutputRate(applied);
-  if (std::llabs(rate - static_cast<std::int64_t>(block.BaudRate)) * 100 >
-      3 * static_cast<std::int64_t>(block.BaudRate)) {
-    return restore(EINVAL);
-  }
+  if (!LineSettingsTook(wanted, applied)) return restore(EINVAL);
   if (int error = ApplyHeldLines(block)) return restore(error);
   parityChecked_.store((block.Flags & dcb::fParity) != 0);
   return 0;
