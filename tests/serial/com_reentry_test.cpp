@@ -34,6 +34,13 @@ bool RunOnFreshUiThread(std::function<void()> body) {
   return finished.wait_for(2 * kLimit) == std::future_status::ready;
 }
 
+// Waits for `signal` on the UI thread: serving the hand-off where the
+// handlers run there, plainly where they run on the event thread.
+bool AwaitOnUi(QueuedUiHandoff& ui, TSyncMethod sync, TestSignal& signal) {
+  if (sync == smNone) return signal.WaitFor(kLimit);
+  return ui.ServeUntilFor([&] { return signal.IsSet(); }, kLimit);
+}
+
 class InsideDelivery : public ::testing::TestWithParam<TSyncMethod> {};
 
 std::string SyncName(const ::testing::TestParamInfo<TSyncMethod>& info) {
@@ -52,21 +59,20 @@ TEST_P(InsideDelivery, DestroyingThePortFromItsHandlerEnds) {
   ASSERT_TRUE(RunOnFreshUiThread([&] {
     QueuedUiHandoff ui;
     PortOnFake f;
+    TestSignal gone;
     f.port->SetHandoff(&ui);
     f.port->SetSyncMethod(sync);
     f.port->OnAfterClose = [&](TCustomComPort&) { afterClose = true; };
     f.port->OnRxChar = [&](TCustomComPort&, std::int32_t) {
       // The handler itself goes with the port: only locals after this.
-      std::atomic<bool>& flag = destroyed;
-      QueuedUiHandoff& handoff = ui;
+      TestSignal& signal = gone;
       std::unique_ptr<TComPort> victim = std::move(f.port);
       victim.reset();
-      flag = true;
-      handoff.Wake();
+      signal.Set();
     };
     f.port->Open();
     f.device->Receive("x");
-    EXPECT_TRUE(ui.ServeUntilFor([&] { return destroyed.load(); }, kLimit));
+    destroyed = AwaitOnUi(ui, sync, gone);
   })) << "destroying the port inside its delivery hangs";
   EXPECT_TRUE(destroyed);
   EXPECT_TRUE(afterClose);
@@ -82,6 +88,7 @@ TEST_P(InsideDelivery, APortChangeReopensOnTheNewDeviceAndDeliveryGoesOn) {
     std::mutex mutex;
     std::vector<std::string> received;
     std::atomic<int> deliveries{0};
+    TestSignal delivered[3];
     f.port->OnRxChar = [&](TCustomComPort& sender, std::int32_t count) {
       std::string text;
       sender.ReadString(text, count);
@@ -96,20 +103,19 @@ TEST_P(InsideDelivery, APortChangeReopensOnTheNewDeviceAndDeliveryGoesOn) {
         sender.Open();
         EXPECT_TRUE(sender.Connected());
       }
-      ++deliveries;
-      ui.Wake();
+      delivered[deliveries++].Set();
     };
     f.port->Open();
     f.device->Receive("first");
-    ASSERT_TRUE(ui.ServeUntilFor([&] { return deliveries == 1; }, kLimit));
+    ASSERT_TRUE(AwaitOnUi(ui, sync, delivered[0]));
     EXPECT_TRUE(f.port->Connected());
     EXPECT_EQ(f.port->Port(), "COM3");
     ASSERT_TRUE(f.device->AwaitWaits(2, kLimit)) << "no thread waits on the new device";
     f.device->Receive("second");
-    ASSERT_TRUE(ui.ServeUntilFor([&] { return deliveries == 2; }, kLimit));
+    ASSERT_TRUE(AwaitOnUi(ui, sync, delivered[1]));
     ASSERT_TRUE(f.device->AwaitWaits(3, kLimit));
     f.device->Receive("third");
-    ASSERT_TRUE(ui.ServeUntilFor([&] { return deliveries == 3; }, kLimit));
+    ASSERT_TRUE(AwaitOnUi(ui, sync, delivered[2]));
     EXPECT_TRUE(f.port->Connected());
     EXPECT_TRUE(f.device->IsOpen());
     const auto opens = f.device->CallsOf("Open");
@@ -133,16 +139,18 @@ TEST_P(InsideDelivery, CloseTakesEffectBeforeItReturnsAndStopsTheDelivery) {
     f.port->SetSyncMethod(sync);
     std::atomic<bool> closedInside{false};
     std::atomic<bool> ringAfterClose{false};
+    TestSignal handled;
     f.port->OnRxChar = [&](TCustomComPort& sender, std::int32_t) {
       sender.Close();
       closedInside = !sender.Connected() && !f.device->IsOpen();
-      ui.Wake();
+      handled.Set();
     };
     f.port->OnRing = [&](TCustomComPort&) { ringAfterClose = true; };
     f.port->Open();
     f.device->Feed("x");
     f.device->QueueEvents(ev::RXCHAR | ev::RING);
-    ASSERT_TRUE(ui.ServeUntilFor([&] { return closedInside.load(); }, kLimit));
+    ASSERT_TRUE(AwaitOnUi(ui, sync, handled));
+    EXPECT_TRUE(closedInside);
     EXPECT_FALSE(ringAfterClose) << "a closed port delivered the rest of the batch";
     EXPECT_FALSE(f.port->ThreadCreated());
   }));

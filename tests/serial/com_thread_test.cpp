@@ -271,17 +271,16 @@ TEST(ComThread, HandlersRunOnTheEventThreadWithoutSync) {
   f.port->SetSyncMethod(smNone);
   std::thread::id handlerThread;
   bool closedInside = false;
-  std::atomic<bool> delivered{false};
+  TestSignal delivered;
   f.port->OnRxChar = [&](TCustomComPort& sender, std::int32_t) {
     handlerThread = std::this_thread::get_id();
     sender.Close();  // on the event thread, at once
     closedInside = !sender.Connected();
-    delivered = true;
-    f.ui.Wake();
+    delivered.Set();
   };
   f.port->Open();
   f.device->Receive("x");
-  ASSERT_TRUE(f.ui.ServeUntilFor([&] { return delivered.load(); }, kLimit));
+  ASSERT_TRUE(delivered.WaitFor(kLimit));
   EXPECT_NE(handlerThread, std::this_thread::get_id());
   EXPECT_TRUE(closedInside);
   EXPECT_FALSE(f.port->Connected());
