@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(whole.data.size() <= stream.size());
   if (binary && stream.find('\xFF') == std::string::npos) FUZZ_CHECK(whole.data == stream);
 
-  LineFormat format;
+  PortLineFormat format;
   std::string error;
   if (ParseLineFormat(stream, format, error)) {
     FUZZ_CHECK(format.dataBits >= 5 && format.dataBits <= 8);

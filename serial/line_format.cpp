@@ -21,7 +21,7 @@ std::optional<LineFlow> FlowWord(const std::string& word) {
 }
 
 // "8N1" and the like; the reason of a refusal in `why`.
-bool ParseShortForm(const std::string& word, LineFormat& format, std::string& why) {
+bool ParseShortForm(const std::string& word, PortLineFormat& format, std::string& why) {
   if (word.size() < 3 || word[0] < '0' || word[0] > '9') {
     why = "nieznane s\xB3owo";
     return false;
@@ -56,8 +56,8 @@ bool ParseShortForm(const std::string& word, LineFormat& format, std::string& wh
 
 }  // namespace
 
-bool ParseLineFormat(std::string_view text, LineFormat& format, std::string& error) {
-  LineFormat result;
+bool ParseLineFormat(std::string_view text, PortLineFormat& format, std::string& error) {
+  PortLineFormat result;
   bool shortFormSeen = false;
   bool flowSeen = false;
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -92,7 +92,7 @@ bool ParseLineFormat(std::string_view text, LineFormat& format, std::string& err
   return true;
 }
 
-void ApplyLineFormat(const LineFormat& format, DeviceControlBlock& block) {
+void ApplyLineFormat(const PortLineFormat& format, DeviceControlBlock& block) {
   if (!format.given) return;
   block.ByteSize = format.dataBits;
   block.Parity = format.parity;

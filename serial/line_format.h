@@ -13,22 +13,22 @@
 
 enum class LineFlow { None, RtsCts, XonXoff };
 
-struct LineFormat {
+struct PortLineFormat {
   std::uint8_t dataBits = 8;
   std::uint8_t parity = 0;    // as in the device control block: 0 none .. 4 space
   std::uint8_t stopBits = 0;  // as in the device control block: 0 one, 1 one and a half, 2 two
   LineFlow flow = LineFlow::None;
   bool given = false;  // false: no format, the component's settings stand
 
-  bool operator==(const LineFormat&) const = default;
+  bool operator==(const PortLineFormat&) const = default;
 };
 
 // Parses the format words. On a refusal returns false and puts a sentence in
 // Polish (Windows-1250) into `error` that names the word and the allowed
 // forms; `format` is then left as it was.
-bool ParseLineFormat(std::string_view text, LineFormat& format, std::string& error);
+bool ParseLineFormat(std::string_view text, PortLineFormat& format, std::string& error);
 
 // Puts a given format into the block: byte size, parity, stop bits and the
 // flow control flags (RTS/CTS: CTS watched and RTS by handshake; XON/XOFF:
 // both directions). Everything else of the block stays.
-void ApplyLineFormat(const LineFormat& format, DeviceControlBlock& block);
+void ApplyLineFormat(const PortLineFormat& format, DeviceControlBlock& block);

@@ -228,7 +228,7 @@ PortSituation ObservePort(const std::string& port, const std::string& dir, const
   s.user = user;
   s.line = line;
   s.present = ListSerialDevices(roots);
-  if (!s.mapping.path.empty()) s.device = GatherDeviceFacts(s.mapping.path, roots, user, findHolders);
+  if (!s.mapping.path.empty() && !IsNetworkTarget(s.mapping.path)) s.device = GatherDeviceFacts(s.mapping.path, roots, user, findHolders);
   return s;
 }
 
@@ -240,8 +240,9 @@ std::string FailureHint(const PortSituation& s, const PortProblem& problem) {
            ", więc nie wiadomo, które urządzenie otworzyć.\nPopraw prawa pliku, np. poleceniem:\n" +
            kIndent + "chmod a+r " + s.mapping.portMapFile;
   }
+  if (!s.mapping.formatError.empty()) return head + s.mapping.formatError + ".";
   const std::int32_t error = problem.systemError;
-  if (problem.errorCode == ecOpenFailed) {
+  if (problem.errorCode == ecOpenFailed && !IsNetworkTarget(s.mapping.path)) {
     switch (error) {
       case ENOENT: return head + MissingHint(s, error);
       case EACCES:

@@ -21,8 +21,8 @@ int MappedSerialDevice::Open(const std::string& port) {
   detail_.clear();
   std::string mapText;
   if (int error = ReadPortMapFile(portMapFile_, mapText)) return error;
-  const PortMapping mapping = MappingForPort(port, mapText);
-  LineFormat format;
+  const PortMapEntry mapping = MappingForPort(port, mapText);
+  PortLineFormat format;
   std::string why;
   if (!ParseLineFormat(mapping.format, format, why)) return Refuse(port, why);
 

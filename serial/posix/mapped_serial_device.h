@@ -44,7 +44,7 @@ class MappedSerialDevice final : public SerialDevice {
   // from any thread at any time.
   std::unique_ptr<SerialDevice> device_;
   std::string target_;
-  LineFormat format_;
+  PortLineFormat format_;
   std::string detail_;
   std::mutex stopMutex_;
   bool stopRaised_ = false;

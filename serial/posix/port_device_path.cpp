@@ -29,7 +29,7 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-std::optional<PortMapping> MappedTarget(std::string_view port, std::string_view mapText) {
+std::optional<PortMapEntry> MappedTarget(std::string_view port, std::string_view mapText) {
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   if (mapText.substr(0, kUtf8Bom.size()) == kUtf8Bom) mapText.remove_prefix(kUtf8Bom.size());
   while (!mapText.empty()) {
@@ -42,7 +42,7 @@ std::optional<PortMapping> MappedTarget(std::string_view port, std::string_view 
     if (value.empty() || !SameIgnoringCase(Trim(line.substr(0, equals)), port)) continue;
     std::size_t word = 0;
     while (word < value.size() && !Blank(value[word])) ++word;
-    return PortMapping{std::string(value.substr(0, word)), std::string(Trim(value.substr(word)))};
+    return PortMapEntry{std::string(value.substr(0, word)), std::string(Trim(value.substr(word)))};
   }
   return std::nullopt;
 }
@@ -60,10 +60,10 @@ std::string DefaultPath(std::string_view port) {
 
 }  // namespace
 
-PortMapping MappingForPort(std::string_view port, std::string_view mapText) {
+PortMapEntry MappingForPort(std::string_view port, std::string_view mapText) {
   port = Trim(port);
-  if (std::optional<PortMapping> mapped = MappedTarget(port, mapText)) return *std::move(mapped);
-  return PortMapping{DefaultPath(port), {}};
+  if (std::optional<PortMapEntry> mapped = MappedTarget(port, mapText)) return *std::move(mapped);
+  return PortMapEntry{DefaultPath(port), {}};
 }
 
 std::string DevicePathForPort(std::string_view port, std::string_view mapText) {

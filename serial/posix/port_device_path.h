@@ -11,7 +11,7 @@ inline constexpr const char* kPortMapFileName = "porty.ini";
 
 // What one mapping line gives for a port: the target (the first word after
 // "="), and the rest of the line, trimmed.
-struct PortMapping {
+struct PortMapEntry {
   std::string target;
   std::string format;
 };
@@ -20,7 +20,7 @@ struct PortMapping {
 // case and blanks around name and target ignored, CR LF or LF line ends),
 // else the default device of "COMn" without a format; an empty target when
 // the name is not of the form COMn and is not mapped.
-PortMapping MappingForPort(std::string_view port, std::string_view mapText);
+PortMapEntry MappingForPort(std::string_view port, std::string_view mapText);
 
 // The target of MappingForPort alone.
 std::string DevicePathForPort(std::string_view port, std::string_view mapText);

@@ -17,7 +17,7 @@ using ::testing::Not;
 // owned by root:dialout, rw for the group; user jan (1000) not in it.
 PortSituation Adapter() {
   PortSituation s;
-  s.mapping = {"COM2", "/dev/serial/by-id/usb-FTDI_A50-if00-port0", true, "porty.ini", 0, "/dev/ttyUSB0"};
+  s.mapping = {"COM2", "/dev/serial/by-id/usb-FTDI_A50-if00-port0", true, "porty.ini", 0, "/dev/ttyUSB0", ""};
   s.device.path = s.mapping.path;
   s.device.target = "/dev/ttyUSB0";
   s.device.exists = true;
@@ -41,7 +41,7 @@ TEST(PortHint, EveryTextStartsWithTheMappingInEffect) {
   const std::string hint = FailureHint(s, Open(EACCES));
   EXPECT_EQ(hint.substr(0, hint.find('\n')),
             "COM2 → /dev/serial/by-id/usb-FTDI_A50-if00-port0 → /dev/ttyUSB0 (porty.ini)");
-  s.mapping = {"COM1", "/dev/ttyS0", false, "porty.ini", 0, ""};
+  s.mapping = {"COM1", "/dev/ttyS0", false, "porty.ini", 0, "", ""};
   EXPECT_EQ(ConnectedHint(s.mapping, s.line, 0),
             "COM1 → /dev/ttyS0 (domyślnie; porty.ini go nie zmienia)\nPort otwarty, 9600 bps.");
   EXPECT_THAT(ConnectedHint(s.mapping, s.line, 12),
@@ -51,7 +51,7 @@ TEST(PortHint, EveryTextStartsWithTheMappingInEffect) {
 
 TEST(PortHint, MissingDeviceTellsToPlugInOrMapWithTheLineToWrite) {
   PortSituation s = Adapter();
-  s.mapping = {"COM3", "/dev/ttyS2", false, "porty.ini", 0, ""};
+  s.mapping = {"COM3", "/dev/ttyS2", false, "porty.ini", 0, "", ""};
   s.device = {};
   const std::string none = FailureHint(s, Open(ENOENT));
   EXPECT_THAT(none, HasSubstr("Urządzenie /dev/ttyS2 nie istnieje (system: nie ma takiego pliku ani "
@@ -159,7 +159,7 @@ TEST(PortHint, RefusedLineSettingsNameTheSetting) {
 
 TEST(PortHint, OtherFailures) {
   PortSituation s = Adapter();
-  s.mapping = {"COM2", "/dev/ttyS1", false, "porty.ini", 0, ""};
+  s.mapping = {"COM2", "/dev/ttyS1", false, "porty.ini", 0, "", ""};
   EXPECT_THAT(FailureHint(s, Open(EIO)), HasSubstr("nie ma za nim portu szeregowego"));
   EXPECT_THAT(FailureHint(s, Open(ENOTTY)), HasSubstr("/dev/ttyS1 nie jest portem szeregowym"));
   EXPECT_THAT(FailureHint(s, {ecSetupFailed, EOVERFLOW, "SetupComm function failed"}),
@@ -167,7 +167,7 @@ TEST(PortHint, OtherFailures) {
   EXPECT_EQ(FailureHint(s, {0, -1, "cannot open"}),
             "COM2 → /dev/ttyS1 (domyślnie; porty.ini go nie zmienia)\nBłąd portu: cannot open.");
 
-  s.mapping = {"COM2", "", false, "/home/jan/Waga/porty.ini", EACCES, ""};
+  s.mapping = {"COM2", "", false, "/home/jan/Waga/porty.ini", EACCES, "", ""};
   EXPECT_EQ(FailureHint(s, Open(EACCES)),
             "COM2 → ?\nNie można odczytać pliku /home/jan/Waga/porty.ini (system: brak dostępu, błąd 13), "
             "więc nie wiadomo, które urządzenie otworzyć.\nPopraw prawa pliku, np. poleceniem:\n"

@@ -6,16 +6,16 @@
 
 namespace {
 
-LineFormat Parsed(const std::string& text) {
-  LineFormat format;
+PortLineFormat Parsed(const std::string& text) {
+  PortLineFormat format;
   std::string error;
   EXPECT_TRUE(ParseLineFormat(text, format, error)) << text << ": " << error;
   return format;
 }
 
 std::string Refusal(const std::string& text) {
-  LineFormat format = Parsed("7E1");
-  const LineFormat before = format;
+  PortLineFormat format = Parsed("7E1");
+  const PortLineFormat before = format;
   std::string error;
   EXPECT_FALSE(ParseLineFormat(text, format, error)) << text;
   EXPECT_EQ(format, before) << "a refusal leaves the format as it was";
@@ -24,18 +24,18 @@ std::string Refusal(const std::string& text) {
 
 }  // namespace
 
-TEST(LineFormat, ShortFormsAndFlowWordsInAnyOrderAndCase) {
+TEST(PortLineFormat, ShortFormsAndFlowWordsInAnyOrderAndCase) {
   EXPECT_FALSE(Parsed("").given);
   EXPECT_FALSE(Parsed(" \t\r").given);
-  EXPECT_EQ(Parsed("7E1"), (LineFormat{7, 2, 0, LineFlow::None, true}));
-  EXPECT_EQ(Parsed("8n2 RTSCTS"), (LineFormat{8, 0, 2, LineFlow::RtsCts, true}));
-  EXPECT_EQ(Parsed("xonxoff\t7o1"), (LineFormat{7, 1, 0, LineFlow::XonXoff, true}));
-  EXPECT_EQ(Parsed("5M1.5"), (LineFormat{5, 3, 1, LineFlow::None, true}));
-  EXPECT_EQ(Parsed("6S1,5 none"), (LineFormat{6, 4, 1, LineFlow::None, true}));
-  EXPECT_EQ(Parsed("rtscts"), (LineFormat{8, 0, 0, LineFlow::RtsCts, true}));
+  EXPECT_EQ(Parsed("7E1"), (PortLineFormat{7, 2, 0, LineFlow::None, true}));
+  EXPECT_EQ(Parsed("8n2 RTSCTS"), (PortLineFormat{8, 0, 2, LineFlow::RtsCts, true}));
+  EXPECT_EQ(Parsed("xonxoff\t7o1"), (PortLineFormat{7, 1, 0, LineFlow::XonXoff, true}));
+  EXPECT_EQ(Parsed("5M1.5"), (PortLineFormat{5, 3, 1, LineFlow::None, true}));
+  EXPECT_EQ(Parsed("6S1,5 none"), (PortLineFormat{6, 4, 1, LineFlow::None, true}));
+  EXPECT_EQ(Parsed("rtscts"), (PortLineFormat{8, 0, 0, LineFlow::RtsCts, true}));
 }
 
-TEST(LineFormat, RefusalsNameTheWordAndWhatIsAllowed) {
+TEST(PortLineFormat, RefusalsNameTheWordAndWhatIsAllowed) {
   // The sentences are Windows-1250: "bitów" and "odstęp" hold 0xF3 and 0xEA.
   EXPECT_NE(Refusal("9N1").find("bit\xF3w danych"), std::string::npos);
   EXPECT_NE(Refusal("4N1").find("od 5 do 8"), std::string::npos);
@@ -49,7 +49,7 @@ TEST(LineFormat, RefusalsNameTheWordAndWhatIsAllowed) {
   EXPECT_NE(Refusal("8N1 hardware").find("przyk\xB3" "ady: 8N1, 7E1"), std::string::npos);
 }
 
-TEST(LineFormat, AppliedFormatReplacesTheFrameAndTheFlowControlOnly) {
+TEST(PortLineFormat, AppliedFormatReplacesTheFrameAndTheFlowControlOnly) {
   DeviceControlBlock component;
   component.BaudRate = 9600;
   component.ByteSize = 8;
@@ -81,7 +81,7 @@ TEST(LineFormat, AppliedFormatReplacesTheFrameAndTheFlowControlOnly) {
   EXPECT_EQ(block.XoffChar, 19);
 }
 
-TEST(PortMapping, TheFirstWordIsTheTargetAndTheRestTheFormat) {
+TEST(PortMapEntry, TheFirstWordIsTheTargetAndTheRestTheFormat) {
   const std::string map =
       "COM2=/dev/ttyUSB0 7E1\r\n"
       "COM3 = rfc2217://10.0.0.5:2001\t8N1  rtscts \r\n"
