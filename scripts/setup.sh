@@ -4,8 +4,8 @@
 #
 #   scripts/setup.sh            building and running the program (scripts/run.sh)
 #   scripts/setup.sh test       that, and what the tests need (scripts/test.sh)
-#   scripts/setup.sh package    that, and what building and checking the
-#                               Debian package needs (scripts/package.sh)
+#   scripts/setup.sh package    that, and what building and checking a
+#                               Debian package needs
 # Several groups may be given: scripts/setup.sh test package
 set -euo pipefail
 
@@ -22,6 +22,7 @@ test_packages=(
   libgtest-dev libgmock-dev
   poppler-utils xvfb xauth x11-apps x11-utils openbox imagemagick
   locales clang
+  ser2net
 )
 
 # --- the Debian package and its checks ------------------------------------
@@ -66,11 +67,3 @@ if [ "$with_tests" = 1 ] && ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$
     "${sudo_cmd[@]}" locale-gen >/dev/null || echo "pl_PL.UTF-8 could not be generated; its test is skipped"
   fi
 fi
-
-# --- test-only: network serial ports (issue 16) ---
-# The network port tests run against a real ser2net; without it they skip.
-if ! command -v ser2net >/dev/null 2>&1 && [ ! -x /usr/sbin/ser2net ]; then
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends ser2net ||
-    echo "ser2net could not be installed; the network port tests are skipped"
-fi
-# --- end network serial ports ---
