@@ -16,6 +16,7 @@
 #include <fstream>
 #include <future>
 #include <iostream>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -27,16 +28,27 @@ namespace {
 
 constexpr const char* kUart = "/dev/ttyS0";
 
-// Voluntary context switches of every thread of this process but the
-// caller: each one is a thread that went to sleep, i.e. woke up before.
-long OtherThreadsSleeps() {
-  const std::string self = std::to_string(gettid());
+// The threads of this process now.
+std::set<std::string> ThreadsNow() {
+  std::set<std::string> ids;
+  DIR* tasks = opendir("/proc/self/task");
+  if (!tasks) return ids;
+  while (const dirent* entry = readdir(tasks)) ids.insert(entry->d_name);
+  closedir(tasks);
+  return ids;
+}
+
+// Voluntary context switches of every thread of this process that is not in
+// `earlier` (the test's own threads and a sanitizer's background thread, which
+// wakes by itself): each one is a thread that went to sleep, i.e. woke up
+// before.
+long NewThreadsSleeps(const std::set<std::string>& earlier) {
   long total = 0;
   DIR* tasks = opendir("/proc/self/task");
   if (!tasks) return -1;
   while (const dirent* entry = readdir(tasks)) {
     const std::string tid = entry->d_name;
-    if (tid == "." || tid == ".." || tid == self) continue;
+    if (earlier.count(tid)) continue;
     std::ifstream status("/proc/self/task/" + tid + "/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -81,6 +93,8 @@ TEST(UartIdle, AnIdleEventWaitDoesNotWakeUp) {
   if (access(kUart, F_OK) != 0 || !IsRealUart(kUart)) GTEST_SKIP() << kUart << " is not a UART";
   MapFile map;
   ASSERT_TRUE(map.ok);
+  // Threads that exist before the device do not count; any it starts do.
+  const std::set<std::string> earlier = ThreadsNow();
   PosixSerialDevice device(map.path);
   if (const int error = device.Open("COM1")) {
     GTEST_SKIP() << kUart << " cannot be opened: " << error;
@@ -101,9 +115,11 @@ TEST(UartIdle, AnIdleEventWaitDoesNotWakeUp) {
   });
   // Let the wait settle, then count over ten seconds of silence.
   std::this_thread::sleep_for(200ms);
-  const long start = OtherThreadsSleeps();
+  std::set<std::string> notCounted = earlier;
+  notCounted.insert(std::to_string(gettid()));
+  const long start = NewThreadsSleeps(notCounted);
   std::this_thread::sleep_for(10s);
-  const long wakeUps = OtherThreadsSleeps() - start;
+  const long wakeUps = NewThreadsSleeps(notCounted) - start;
   device.StopWait();
   ASSERT_EQ(waiter.wait_for(5s), std::future_status::ready);
   EXPECT_EQ(waiter.get(), WaitOutcome::Stopped);
