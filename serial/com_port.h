@@ -38,12 +38,12 @@ using TComErrorEvent = std::function<void(TCustomComPort& Sender, TComErrors Err
 
 // One device transfer started by StartRead or StartReadString and completed
 // by WaitForPendingIo. Device reads return at once with what has arrived, so
-// a started read has already completed; the record keeps its outcome.
+// a started read has already completed (a failed one has thrown); the
+// record keeps what it transferred.
 enum class TPendingIoKind : std::uint8_t { Read, Write };
 struct PendingIo {
   TPendingIoKind Kind = TPendingIoKind::Read;
   std::uint32_t Transferred = 0;
-  int Error = 0;  // the system error number of a failed transfer
 };
 using PPendingIo = std::unique_ptr<PendingIo>;
 

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <optional>
 
+#include "serial/com_texts.h"
+
 namespace {
 
 std::string_view Trim(std::string_view text) {
@@ -14,17 +16,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   return text;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
