@@ -13,13 +13,6 @@
 
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // Whether the mapping parser takes this line for the port: placed before a
 // line that maps the port to a marker, the line's own path wins.
 bool IsLineOf(std::string_view line, const std::string& port) {
@@ -28,7 +21,7 @@ bool IsLineOf(std::string_view line, const std::string& port) {
 }
 
 std::string Rewritten(std::string_view line, const std::string& port, const std::string& path) {
-  const std::string_view value = Trimmed(line.substr(line.find('=') + 1));
+  const std::string_view value = TrimMapBlanks(line.substr(line.find('=') + 1));
   const std::size_t blank = value.find_first_of(" \t");
   const std::string_view tail = blank == std::string_view::npos ? std::string_view() : value.substr(blank);
   return port + "=" + path + std::string(tail);

@@ -11,13 +11,6 @@
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::optional<PortMapEntry> MappedTarget(std::string_view port, std::string_view mapText) {
@@ -29,11 +22,11 @@ std::optional<PortMapEntry> MappedTarget(std::string_view port, std::string_view
     mapText = end == std::string_view::npos ? std::string_view() : mapText.substr(end + 1);
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    const std::string_view value = Trim(line.substr(equals + 1));
-    if (value.empty() || !SameIgnoringCase(Trim(line.substr(0, equals)), port)) continue;
+    const std::string_view value = TrimMapBlanks(line.substr(equals + 1));
+    if (value.empty() || !SameIgnoringCase(TrimMapBlanks(line.substr(0, equals)), port)) continue;
     std::size_t word = 0;
     while (word < value.size() && !Blank(value[word])) ++word;
-    return PortMapEntry{std::string(value.substr(0, word)), std::string(Trim(value.substr(word)))};
+    return PortMapEntry{std::string(value.substr(0, word)), std::string(TrimMapBlanks(value.substr(word)))};
   }
   return std::nullopt;
 }
@@ -52,7 +45,7 @@ std::string DefaultPath(std::string_view port) {
 }  // namespace
 
 PortMapEntry MappingForPort(std::string_view port, std::string_view mapText) {
-  port = Trim(port);
+  port = TrimMapBlanks(port);
   if (std::optional<PortMapEntry> mapped = MappedTarget(port, mapText)) return *std::move(mapped);
   return PortMapEntry{DefaultPath(port), {}};
 }
@@ -80,4 +73,11 @@ int ReadPortMapFile(const std::string& path, std::string& text) {
   }
   ::close(fd);
   return error;
+}
+
+std::string_view TrimMapBlanks(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
 }

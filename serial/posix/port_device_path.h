@@ -22,6 +22,10 @@ struct PortMapEntry {
 // the name is not of the form COMn and is not mapped.
 PortMapEntry MappingForPort(std::string_view port, std::string_view mapText);
 
+// The text without the blanks, tabs and CRs that a mapping line may carry
+// around its name and target.
+std::string_view TrimMapBlanks(std::string_view text);
+
 // The target of MappingForPort alone.
 std::string DevicePathForPort(std::string_view port, std::string_view mapText);
 
