@@ -182,6 +182,19 @@ TEST_F(KonfigFile, SaveReplacesTheWholeFileAndLeavesNoTemporary) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1);
 }
 
+TEST_F(KonfigFile, SaveThroughALinkReplacesItsTargetAndKeepsTheLink) {
+  const fs::path shared = dir_ / "shared.ini";
+  std::ofstream(shared, std::ios::binary) << "old";
+  ::chmod(shared.c_str(), 0600);
+  fs::create_symlink("shared.ini", path_);
+  SaveKonfig(KonfigSettings{}, path_);
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path_)));
+  EXPECT_EQ(Read(), kDefaults);
+  EXPECT_EQ(fs::status(shared).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 2);
+}
+
 TEST_F(KonfigFile, ReadOnlyFileStaysAsItWas) {
   Write("Numer_portu=9\r\n");
   ::chmod(path_.c_str(), 0444);
