@@ -20,22 +20,19 @@ namespace {
 // The window's controls as line processing and supervision see them.
 class Form1ScaleScreen final : public ScaleScreen {
  public:
-  explicit Form1ScaleScreen(TForm1& form) : form_(form) {}
+  explicit Form1ScaleScreen(TForm1& form)
+      : form_(form), frame_(ScreenFrame::Of(*form.Mraport(), *form.Ldisplay())) {}
 
   std::string DisplayCaption() const override { return FromQString(form_.Ldisplay()->text()); }
   void SetDisplayCaption(const std::string& text) override {
-    form_.Ldisplay()->setText(ToQString(text));
+    frame_.SetDisplayCaption(ToQString(text));
   }
 
-  int PreviewLineCount() const override { return ::PreviewLineCount(*form_.Mraport()); }
-  std::string PreviewLine(int index) const override {
-    return ::PreviewLine(*form_.Mraport(), index);
-  }
-  void DeleteFirstPreviewLine() override { ::DeleteFirstPreviewLine(*form_.Mraport()); }
-  void ClearPreview() override { form_.Mraport()->clear(); }
-  void AddPreviewLine(const std::string& line) override {
-    ::AddPreviewLine(*form_.Mraport(), line);
-  }
+  int PreviewLineCount() const override { return frame_.LineCount(); }
+  std::string PreviewLine(int index) const override { return frame_.Line(index); }
+  void DeleteFirstPreviewLine() override { frame_.DeleteFirstLine(); }
+  void ClearPreview() override { frame_.Clear(); }
+  void AddPreviewLine(const std::string& line) override { frame_.AddLine(line); }
   std::int32_t MaxPreviewLines() const override { return form_.MaxPreviewLines(); }
 
   bool CBciaglymemo() const override { return form_.CBciaglymemo()->isChecked(); }
@@ -56,6 +53,7 @@ class Form1ScaleScreen final : public ScaleScreen {
 
  private:
   TForm1& form_;
+  ScreenFrame& frame_;
 };
 
 class ComPortScalePort final : public ScalePort {
@@ -101,7 +99,6 @@ void TForm1::ConnectScalePort() {
 void TForm1::ComPortDriver_inRxChar(std::int32_t count) {
   Form1ScaleScreen screen(*this);
   ComPortScalePort port(comPortDriver_in_);
-  PreviewBatch batch(*mraport_, *ldisplay_);
   ::ComPortDriver_inRxChar(count, port, screen, acquisition_);
 }
 

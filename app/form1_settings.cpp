@@ -7,12 +7,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 #include "app/form1.h"
+#include "app/preview_lines.h"
 #include "config/settings/company.h"
 #include "config/settings/data_file_settings.h"
 #include "config/settings/preview_settings.h"
@@ -42,27 +40,11 @@ class PodgladPage : public PreviewPage {
   explicit PodgladPage(TForm1& form) : form_(form) {}
   std::string Emaxlinie() const override { return FromQString(form_.Emaxlinie()->text()); }
 
-  // A final empty line after the last line break is not counted.
-  int PreviewLineCount() const override {
-    const QTextDocument* document = form_.Mraport()->document();
-    const int blocks = document->blockCount();
-    return document->lastBlock().length() <= 1 ? blocks - 1 : blocks;
-  }
-
-  // One edit for the whole range, however many lines go.
+  int PreviewLineCount() const override { return ::PreviewLineCount(*form_.Mraport()); }
   void DeleteFirstPreviewLines(int count) override {
-    QTextDocument* document = form_.Mraport()->document();
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::Start);
-    if (count >= document->blockCount()) {
-      cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    } else {
-      cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, count);
-    }
-    cursor.removeSelectedText();
+    ::DeleteFirstPreviewLines(*form_.Mraport(), count);
   }
-
-  void ClearPreview() override { form_.Mraport()->clear(); }
+  void ClearPreview() override { ::ClearPreview(*form_.Mraport()); }
   void SetMaxPreviewLines(std::int32_t lines) override { form_.MaxPreviewLines() = lines; }
 
  private:

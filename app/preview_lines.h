@@ -4,39 +4,72 @@
 // followed by a line break, so a final empty block is not a line of its own;
 // a last line that the user typed without a break still counts. Texts are
 // Windows-1250.
+//
+// The functions below see the preview as it is, lines still waiting in a
+// ScreenFrame included: they put those into the memo first.
 
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <deque>
 #include <string>
 
+class QLabel;
 class QPlainTextEdit;
-class QWidget;
-class FramePainter;
 
 int PreviewLineCount(const QPlainTextEdit& memo);
 // Line `index` (from 0); an index outside the preview gives the empty text.
 std::string PreviewLine(const QPlainTextEdit& memo, int index);
 void DeleteFirstPreviewLine(QPlainTextEdit& memo);
+// The first `count` lines (all of them when there are fewer), in one edit.
+void DeleteFirstPreviewLines(QPlainTextEdit& memo, int count);
+void ClearPreview(QPlainTextEdit& memo);
 // Adds a line at the end and scrolls the view to it; the user's cursor and
 // selection stay where they are.
 void AddPreviewLine(QPlainTextEdit& memo, const std::string& line);
 
-// One serial delivery's changes to the display and the preview, painted at
-// most once per screen frame. While it exists, both widgets take changes
-// without painting. Then both are painted at once unless they were
-// painted less than a frame ago; in that case they are painted, once for all
-// the deliveries meanwhile, when that frame ends. The widgets' contents are
-// always current; only their paint waits.
+// The display and the preview as the received lines change them, shown at
+// most once per screen frame. The first change after a quiet frame is shown
+// at once and opens a frame; the changes made while a frame is open are
+// shown together when it ends, which opens the next. With nothing to show
+// the frame timer stays stopped.
 //
-// The memo's edits are not grouped into one edit block on purpose: a block
-// that both deletes the first line and adds a last one reports the whole
-// document as changed, and the memo's layout then clears and redoes the
-// layout of every line, once per delivery.
-class PreviewBatch {
+// The display's caption is always current (only its paint waits); the
+// preview's lines wait here until their frame and then go into the memo in
+// at most two edits: the lines that went at the front, then the new lines
+// at the end. One edit for both would report the whole document as changed
+// and the memo would lay out every line again.
+class ScreenFrame final : public QObject {
  public:
-  PreviewBatch(QPlainTextEdit& memo, QWidget& display);
-  ~PreviewBatch();
-  PreviewBatch(const PreviewBatch&) = delete;
-  PreviewBatch& operator=(const PreviewBatch&) = delete;
+  static constexpr int kFrameMs = 16;
+
+  // The frame of `memo`, made on first use (the memo owns it).
+  static ScreenFrame& Of(QPlainTextEdit& memo, QLabel& display);
+  // Puts the lines waiting for `memo`, if any, into it now.
+  static void Flush(const QPlainTextEdit& memo);
+
+  void SetDisplayCaption(const QString& text);
+  int LineCount() const;
+  std::string Line(int index) const;
+  void DeleteFirstLine();
+  void Clear();
+  void AddLine(const std::string& line);
+  // Shows what waits now, without opening a frame.
+  void Flush();
 
  private:
-  FramePainter& painter_;
+  ScreenFrame(QPlainTextEdit& memo, QLabel& display);
+  // The memo's lines that are still to stay.
+  int KeptMemoLines() const;
+  void Changed();
+  void EndFrame();
+
+  QPlainTextEdit& memo_;
+  QPointer<QLabel> display_;
+  QTimer frame_;
+  bool clear_ = false;         // the memo is to be emptied first
+  int removed_ = 0;            // then this many of its first lines deleted
+  std::deque<QString> added_;  // then these lines added
+  bool displayHeld_ = false;
 };

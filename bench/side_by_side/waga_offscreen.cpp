@@ -10,13 +10,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "app/waga_application.h"
 #include "bench/app/app_harness.h"
 
 namespace {
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   UseOffscreenPlatform();
-  QApplication app(argc, argv);
+  WagaApplication app(argc, argv);  // the program's own style and fonts
   HarnessSettings settings;
   if (argc > 3) settings.maxPreviewLines = std::atoi(argv[3]);
   AppHarness harness(settings);
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
 
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, stopPipe) != 0) return 1;
   QSocketNotifier stop(stopPipe[0], QSocketNotifier::Read);
-  QObject::connect(&stop, &QSocketNotifier::activated, &app, &QApplication::quit);
+  QObject::connect(&stop, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
   ::signal(SIGTERM, OnTerm);
   ::signal(SIGINT, OnTerm);
   app.exec();

@@ -33,6 +33,14 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
   return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The preview as the window's own readers see it, lines waiting for the next
+// screen frame included.
+std::vector<std::string> PreviewLines(const QPlainTextEdit& memo) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < PreviewLineCount(memo); ++i) lines.push_back(PreviewLine(memo, i));
+  return lines;
+}
+
 std::vector<std::string> SplitCrLf(const QByteArray& bytes) {
   std::vector<std::string> lines;
   for (const QByteArray& line : bytes.split('\n')) lines.push_back(line.toStdString());
@@ -142,7 +150,7 @@ class ScaleIntegrationTest : public QObject {
     const std::string stamp = "    2026/12/07  09:15";
     const std::vector<std::string> preview{"", "  BILANS WAZEN", "  l.wazen    masa    suma",
                                            sent[4] + stamp, sent[5] + stamp};
-    QCOMPARE(SplitCrLf(form.Mraport()->toPlainText().toLatin1()), preview);
+    QCOMPARE(PreviewLines(*form.Mraport()), preview);
     std::string file = "  12.50\r\n";
     for (const std::string& line : preview) file += line + "\r\n";
     file += "  7.25\r\n";
@@ -161,6 +169,52 @@ class ScaleIntegrationTest : public QObject {
     QCOMPARE(dialogs_.log.back(),
              "message:" + Utf8ToCp1250("Informację o bilansie skierowano na drukarkę."));
     QVERIFY(exceptions_.empty());
+  }
+
+  void burstReachesPreviewDisplayAndDataFileWhole_data() {
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<bool>("dropFirst");
+    QTest::newRow("300, kasuj początek") << 300 << true;
+    QTest::newRow("300, wyczyść całość") << 300 << false;
+    QTest::newRow("5000, kasuj początek") << 5000 << true;
+    QTest::newRow("5000, wyczyść całość") << 5000 << false;
+  }
+
+  // Thousands of lines back to back: the memo takes them in screen frames,
+  // yet ends with exactly the lines the limit leaves, the display with the
+  // last reading and the data file with every line once, in order.
+  void burstReachesPreviewDisplayAndDataFileWhole() {
+    QFETCH(int, limit);
+    QFETCH(bool, dropFirst);
+    const QByteArray konfig = "Zapisuj_display=1\r\nWyswietlaj_display=1\r\nDodaj_date_bilansu=0\r\n"
+                              "Maksym_ilosc_lini=" + QByteArray::number(limit) +
+                              "\r\nKasuj_poczatek=" + (dropFirst ? "1" : "0") + "\r\n";
+    QVERIFY(WriteFile(WorkFile("konfig.ini"), konfig));
+    Simulator sim(work_->path(), QStringLiteral("burst:6000,balance:20,text:  7.25"));
+    TForm1 form(Environment());
+    QTRY_COMPARE_WITH_TIMEOUT(form.Ldisplay()->text(), QStringLiteral("7.25"), kWaitMs);
+
+    const QByteArray sent = ReadFile(WorkFile("sent.bin"));
+    const std::vector<std::string> lines = SplitCrLf(sent);
+    QCOMPARE(lines.size(), std::size_t{6000 + 23 + 1});
+    std::vector<std::string> preview;
+    for (const std::string& line : lines) {
+      if (static_cast<int>(preview.size()) >= limit) {
+        if (dropFirst) {
+          preview.erase(preview.begin());
+        } else {
+          preview.clear();
+        }
+      }
+      preview.push_back(line);
+    }
+    QCOMPARE(preview.size(), std::size_t(dropFirst ? limit : (6024 - 1) % limit + 1));
+    // The memo itself catches up when its frame ends, without being asked.
+    QTRY_COMPARE_WITH_TIMEOUT(SplitCrLf(form.Mraport()->toPlainText().toLatin1()), preview,
+                              kWaitMs);
+    QCOMPARE(PreviewLines(*form.Mraport()), preview);
+    QTRY_COMPARE_WITH_TIMEOUT(ReadFile(WorkFile("20261207")), sent, kWaitMs);
+    QCOMPARE(form.Ldisplay()->text(), QStringLiteral("7.25"));
   }
 
   void missingPortIsReportedInTheStatusPanel() {
