@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "acquisition/text/win1250.h"
@@ -26,11 +27,21 @@ bool LockExclusive(int fd) {
   return false;
 }
 
-// Writes everything; `done` tells how much reached the file.
-bool WriteAll(int fd, const std::string& bytes, std::size_t& done) {
+// Writes the text and CR LF in one call, without a copy joining them;
+// `done` tells how much reached the file.
+bool WriteLine(int fd, const std::string& text, std::size_t& done) {
+  static constexpr char kLineEnd[] = "\r\n";
+  const std::size_t total = text.size() + 2;
   done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+  while (done < total) {
+    iovec parts[2];
+    int count = 0;
+    if (done < text.size()) {
+      parts[count++] = {const_cast<char*>(text.data()) + done, text.size() - done};
+    }
+    const std::size_t endDone = done > text.size() ? done - text.size() : 0;
+    parts[count++] = {const_cast<char*>(kLineEnd) + endDone, 2 - endDone};
+    const ssize_t n = writev(fd, parts, count);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -66,7 +77,7 @@ bool AppendDataFileLine(const std::string& fileName, const std::string& text) {
     return false;
   }
   std::size_t done = 0;
-  bool ok = WriteAll(fd, text + "\r\n", done);
+  bool ok = WriteLine(fd, text, done);
   if (!ok && done > 0) RemovePartialLine(fd, done);
   if (close(fd) != 0) ok = false;  // closing releases the lock
   return ok;

@@ -73,6 +73,9 @@ void TForm1::BuildDisplay(QWidget* client) {
 
   ldisplay_ = Place(DisplayLabel(client, ArialFont(96)), 216, 8, 345, 97);
   ldisplay_->setObjectName(QStringLiteral("Ldisplay"));
+  // Fixed: a new caption, one per reading, then asks the window for no new
+  // layout of its controls.
+  ldisplay_->setFixedSize(ldisplay_->size());
   ldisplay_->setText(QStringLiteral("-9999.99"));
 
   ljednost_ = Place(DisplayLabel(client, ArialFont(28, true)), 216, 104, 345, 33);
