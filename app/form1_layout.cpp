@@ -19,6 +19,7 @@
 #include "app/look.h"
 #include "app/maker.h"
 #include "app/pictures.h"
+#include "app/reading_label.h"
 
 namespace {
 
@@ -30,8 +31,9 @@ Control* Place(Control* control, int left, int top, int width, int height) {
   return control;
 }
 
+template <typename Label = QLabel>
 QLabel* DisplayLabel(QWidget* parent, const QFont& font) {
-  auto* label = new QLabel(parent);
+  auto* label = new Label(parent);
   label->setFont(font);
   label->setAlignment(Qt::AlignRight | Qt::AlignTop);
   label->setAutoFillBackground(true);
@@ -71,7 +73,7 @@ void TForm1::BuildDisplay(QWidget* client) {
   image1_->setObjectName(QStringLiteral("Image1"));
   image1_->setPixmap(ScalePicture(image1_->size()));
 
-  ldisplay_ = Place(DisplayLabel(client, ArialFont(96)), 216, 8, 345, 97);
+  ldisplay_ = Place(DisplayLabel<ReadingLabel>(client, ArialFont(96)), 216, 8, 345, 97);
   ldisplay_->setObjectName(QStringLiteral("Ldisplay"));
   // Fixed: a new caption, one per reading, then asks the window for no new
   // layout of its controls.

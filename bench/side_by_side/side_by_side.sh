@@ -8,6 +8,10 @@
 # repetitions, build directory "build". The programs take turns within each
 # repetition; the table gives medians. Raw results go to
 # $build/side_by_side.txt. Figures are CPU seconds of the program alone.
+#
+# WAGA_BEFORE=path/to/another/waga_offscreen adds that build (for example
+# one of an earlier commit) as "before5000" and "before300", so that a change
+# is measured against what it replaces in the same run.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 paced=${1:-30000}
@@ -42,6 +46,8 @@ one() {  # label lines rate
   case $1 in
     waga5000) run "$1" "$2" "$3" "$bin/waga_offscreen" '{tty}' "$work/log" 5000 ;;
     waga300) run "$1" "$2" "$3" "$bin/waga_offscreen" '{tty}' "$work/log" 300 ;;
+    before5000) run "$1" "$2" "$3" "$WAGA_BEFORE" '{tty}' "$work/log" 5000 ;;
+    before300) run "$1" "$2" "$3" "$WAGA_BEFORE" '{tty}' "$work/log" 300 ;;
     tio) run "$1" "$2" "$3" tio -b 115200 --log --log-file "$work/log" '{tty}' ;;
     picocom) run "$1" "$2" "$3" picocom -q -b 115200 --logfile "$work/log" '{tty}' ;;
     bare) run "$1" "$2" "$3" "$bin/bare_reader" '{tty}' "$work/log" ;;
@@ -49,6 +55,11 @@ one() {  # label lines rate
 }
 
 programs=(waga5000 tio waga300 picocom bare)
+bursts=(waga5000 tio picocom bare)
+if [[ -n ${WAGA_BEFORE:-} ]]; then
+  programs+=(before5000 before300)
+  bursts+=(before5000)
+fi
 for ((i = 0; i < reps; i++)); do
   # Each repetition starts one program further on, so no program always
   # follows the same one.
@@ -58,7 +69,7 @@ for ((i = 0; i < reps; i++)); do
 done
 if ((burst > 0)); then
   for ((i = 0; i < reps; i++)); do
-    for p in waga5000 tio picocom bare; do one "$p" "$burst" 0; done
+    for p in "${bursts[@]}"; do one "$p" "$burst" 0; done
   done
 fi
 /usr/bin/python3 bench/side_by_side/table.py "$out"

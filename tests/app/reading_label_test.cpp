@@ -1,0 +1,98 @@
+#include <QLabel>
+#include <QTest>
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/look.h"
+#include "app/reading_label.h"
+
+namespace {
+
+QImage Drawn(QLabel& label, const QString& text) {
+  label.setFont(ArialFont(96));
+  label.setAlignment(Qt::AlignRight | Qt::AlignTop);
+  label.setAutoFillBackground(true);
+  QPalette palette = label.palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  palette.setColor(QPalette::WindowText, Qt::black);
+  label.setPalette(palette);
+  label.resize(345, 97);
+  label.setText(text);
+  return label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The box of the pixels darker than mid grey.
+QRect Ink(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
+    }
+  }
+  return box;
+}
+
+}  // namespace
+
+class ReadingLabelTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void drawsTheCaptionWhereAndAsAPlainLabelDoes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("reading") << QStringLiteral("12.50");
+    QTest::newRow("negative") << QStringLiteral("-0.5");
+    QTest::newRow("no reading") << QStringLiteral("- - - - -");
+    QTest::newRow("too wide") << QStringLiteral("-123456.789");
+  }
+
+  void drawsTheCaptionWhereAndAsAPlainLabelDoes() {
+    QFETCH(QString, text);
+    QLabel plain;
+    ReadingLabel reading;
+    const QImage expected = Drawn(plain, text);
+    // Twice: the second paint draws from the glyph pictures made by the first.
+    Drawn(reading, QStringLiteral("0"));
+    const QImage actual = Drawn(reading, text);
+    const QRect ink = Ink(expected);
+    QVERIFY(!ink.isEmpty());
+    const QRect drawn = Ink(actual);
+    QVERIFY2(std::abs(drawn.left() - ink.left()) <= 1 && std::abs(drawn.right() - ink.right()) <= 1 &&
+                 std::abs(drawn.top() - ink.top()) <= 1 && std::abs(drawn.bottom() - ink.bottom()) <= 1,
+             qPrintable(QStringLiteral("ink %1,%2-%3,%4 instead of %5,%6-%7,%8")
+                            .arg(drawn.left()).arg(drawn.top()).arg(drawn.right()).arg(drawn.bottom())
+                            .arg(ink.left()).arg(ink.top()).arg(ink.right()).arg(ink.bottom())));
+    int apart = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+      for (int x = 0; x < expected.width(); ++x) {
+        apart += std::abs(qGray(expected.pixel(x, y)) - qGray(actual.pixel(x, y))) > 96 ? 1 : 0;
+      }
+    }
+    QVERIFY2(apart * 100 < ink.width() * ink.height(), qPrintable(QString::number(apart)));
+  }
+
+  void emptyCaptionLeavesOnlyTheBackground() {
+    ReadingLabel reading;
+    Drawn(reading, QStringLiteral("12.50"));
+    QVERIFY(Ink(Drawn(reading, QString())).isEmpty());
+  }
+
+  void newColourRedrawsTheGlyphs() {
+    ReadingLabel reading;
+    Drawn(reading, QStringLiteral("8"));
+    QPalette palette = reading.palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Window, Qt::black);
+    reading.setPalette(palette);
+    const QImage image = reading.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // White on black: only the glyph is light.
+    int light = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) light += qGray(image.pixel(x, y)) > 128 ? 1 : 0;
+    }
+    QVERIFY(light > 500);
+  }
+};
+
+QTEST_MAIN(ReadingLabelTest)
+#include "reading_label_test.moc"
