@@ -1,0 +1,173 @@
+// The component reads the simulator's lines over the network, raw and with
+// COM port control: the demo without a serial cable.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "serial/com_port.h"
+#include "serial/posix/mapped_serial_device.h"
+#include "serial/ui_handoff.h"
+#include "tests/serial_net/ser2net_server.h"
+
+extern char** environ;
+
+using namespace std::chrono_literals;
+using ser2net_test::WaitFor;
+
+namespace {
+
+constexpr auto kLimit = 5000ms;
+
+// waga-sim with the given options, writing porty.ini into a directory of
+// its own; stopped with SIGTERM at the end.
+class Simulator {
+ public:
+  explicit Simulator(std::vector<std::string> options) {
+    char pattern[] = "/tmp/waga-sim-net-XXXXXX";
+    if (mkdtemp(pattern)) dir = pattern;
+    std::vector<std::string> args{WAGA_SIM_PATH, "--porty-ini", dir, "--com", "COM3", "--log", Log()};
+    args.insert(args.end(), options.begin(), options.end());
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    // The target is printed once the port listens and porty.ini is written.
+    char c = 0;
+    pollfd p{out[0], POLLIN, 0};
+    while (poll(&p, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n') target += c;
+    close(out[0]);
+  }
+  ~Simulator() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    for (const char* name : {"/porty.ini", "/sent.bin"}) unlink((dir + name).c_str());
+    rmdir(dir.c_str());
+  }
+  bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+  std::string Log() const { return dir + "/sent.bin"; }
+  std::string Sent() const {
+    std::ifstream file(Log(), std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+  }
+  std::uint16_t Port() const { return static_cast<std::uint16_t>(std::stoi(target.substr(target.rfind(':') + 1))); }
+
+  std::string dir;
+  std::string target;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+class SimulatorOverNetwork : public ::testing::Test {
+ protected:
+  void MakePort(const Simulator& sim) {
+    port_ = std::make_unique<TComPort>("ComPortDriver_in", std::make_unique<MappedSerialDevice>(sim.dir + "/porty.ini"));
+    port_->SetPort("COM3");
+    port_->SetHandoff(&ui_);
+    port_->SetBaudRate(br1200);
+    port_->OnRxChar = [this](TCustomComPort& sender, std::int32_t count) {
+      std::string text;
+      sender.ReadString(text, count);
+      received_ += text;
+    };
+  }
+  bool ReceivedUpTo(const std::string& end) {
+    return ui_.ServeUntilFor([&] { return received_.find(end) != std::string::npos; }, kLimit);
+  }
+
+  QueuedUiHandoff ui_;
+  std::unique_ptr<TComPort> port_;
+  std::string received_;
+};
+
+const std::vector<std::string> kOnce{"--baud", "0", "--interval", "0", "--repeat", "1", "--script",
+                                     "reading:3,text:a\xFF" "b,balance:2,text:END"};
+
+TEST_F(SimulatorOverNetwork, LinesArriveOverRawTcpFromTheFirstOne) {
+  std::vector<std::string> options{"--tcp", "0"};
+  options.insert(options.end(), kOnce.begin(), kOnce.end());
+  Simulator sim(options);
+  ASSERT_EQ(sim.target.rfind("tcp://127.0.0.1:", 0), 0u) << sim.target;
+  MakePort(sim);
+  port_->Open();
+  ASSERT_TRUE(ReceivedUpTo("END\r\n")) << received_;
+  // The script waited for the client: nothing was lost before it came.
+  EXPECT_TRUE(WaitFor([&] { return sim.Sent() == received_; })) << sim.Sent();
+  EXPECT_NE(received_.find("a\xFF" "b\r\n"), std::string::npos);
+}
+
+TEST_F(SimulatorOverNetwork, LinesArriveOverComPortControlWithByte255Once) {
+  std::vector<std::string> options{"--rfc2217", "0"};
+  options.insert(options.end(), kOnce.begin(), kOnce.end());
+  Simulator sim(options);
+  ASSERT_EQ(sim.target.rfind("rfc2217://127.0.0.1:", 0), 0u) << sim.target;
+  MakePort(sim);
+  // The whole line format goes to the server and is answered.
+  std::ofstream(sim.dir + "/porty.ini") << "COM3=" << sim.target << " 7E2 rtscts\n";
+  port_->Open();
+  ASSERT_TRUE(ReceivedUpTo("END\r\n")) << received_;
+  EXPECT_TRUE(WaitFor([&] { return sim.Sent() == received_; })) << sim.Sent();
+  port_->SetBaudRate(br9600);  // answered with the rate it asked for, or it would be refused
+  EXPECT_EQ(port_->BaudRate(), br9600);
+}
+
+// One client at a time; one that leaves does not end the simulator, and the
+// next one gets what is sent from then on.
+TEST_F(SimulatorOverNetwork, AClientThatLeavesMakesRoomForTheNext) {
+  Simulator sim({"--rfc2217", "0", "--baud", "0", "--interval", "20", "--script", "reading:1"});
+  MakePort(sim);
+  port_->Open();
+  ASSERT_TRUE(ReceivedUpTo("\r\n"));
+
+  // A second client is turned away while the first is served.
+  const int other = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(sim.Port());
+  ASSERT_EQ(connect(other, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  pollfd p{other, POLLIN, 0};
+  char byte = 0;
+  EXPECT_TRUE(poll(&p, 1, 5000) == 1 && recv(other, &byte, 1, 0) == 0) << "not turned away";
+  close(other);
+
+  port_->Close();
+  received_.clear();
+  ASSERT_TRUE(WaitFor([&] {
+    try {
+      port_->Open();
+      return true;
+    } catch (const EComPort&) {
+      return false;  // the simulator has not yet seen the first one go
+    }
+  }));
+  EXPECT_TRUE(ReceivedUpTo("\r\n"));
+  EXPECT_TRUE(sim.Running());
+}
+
+}  // namespace
