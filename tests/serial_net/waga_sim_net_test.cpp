@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "serial/com_port.h"
+#include "serial/net/com_port_control.h"
 #include "serial/posix/mapped_serial_device.h"
 #include "serial/ui_handoff.h"
 #include "tests/serial_net/ser2net_server.h"
@@ -168,6 +169,47 @@ TEST_F(SimulatorOverNetwork, AClientThatLeavesMakesRoomForTheNext) {
   }));
   EXPECT_TRUE(ReceivedUpTo("\r\n"));
   EXPECT_TRUE(sim.Running());
+}
+
+// A client that sends commands without reading the answers is held back by
+// TCP once the simulator's answers reach their limit; the simulator goes on
+// and serves the next client.
+TEST_F(SimulatorOverNetwork, AClientThatNeverReadsIsHeldBack) {
+  Simulator sim({"--rfc2217", "0", "--baud", "0", "--interval", "20", "--script", "reading:1"});
+  const int greedy = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(sim.Port());
+  ASSERT_EQ(connect(greedy, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  std::string commands = "\xFF\xFB\x2C";  // WILL COM-PORT-OPTION
+  while (commands.size() < 64 * 1024) commands += ComPortCommand(cpc::SetDataSize, 7);
+  std::size_t sent = 0;
+  bool heldBack = false;
+  constexpr std::size_t kMuchMoreThanAnyBuffer = std::size_t{256} << 20;
+  while (!heldBack && sent < kMuchMoreThanAnyBuffer) {
+    pollfd p{greedy, POLLOUT, 0};
+    // Not writable for a while: the simulator no longer reads.
+    if (poll(&p, 1, 1000) == 0) {
+      heldBack = true;
+      break;
+    }
+    const ssize_t n = send(greedy, commands.data(), commands.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n > 0) sent += static_cast<std::size_t>(n);
+  }
+  EXPECT_TRUE(heldBack) << sent << " bytes taken";
+  close(greedy);
+
+  MakePort(sim);
+  ASSERT_TRUE(WaitFor([&] {
+    try {
+      port_->Open();
+      return true;
+    } catch (const EComPort&) {
+      return false;
+    }
+  }));
+  EXPECT_TRUE(ReceivedUpTo("\r\n"));
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 
 namespace {
 
+constexpr std::size_t kMaxPending = 64 * 1024;
+
 class TcpLink final : public SimLink {
  public:
   explicit TcpLink(bool comPortControl) : comPortControl_(comPortControl) {}
@@ -84,8 +86,11 @@ bool TcpLink::Listen(const std::string& address, std::uint16_t port, int baud, s
 void TcpLink::Watch(std::vector<pollfd>& fds, Until until) {
   fds.push_back({listener_, POLLIN, 0});
   if (client_ >= 0) {
+    // A client that sends without reading what it is answered is not read
+    // until it has taken the answers: they never pile up without limit.
+    const bool reading = pending_.size() < kMaxPending;
     const bool writing = until == Until::Room || !pending_.empty();
-    fds.push_back({client_, static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0});
+    fds.push_back({client_, static_cast<short>((reading ? POLLIN : 0) | (writing ? POLLOUT : 0)), 0});
   }
 }
 
@@ -120,25 +125,19 @@ void TcpLink::Accept() {
 }
 
 void TcpLink::Receive() {
+  // One look per wake-up, so that a client that never stops sending cannot
+  // hold the script.
   char buffer[4096];
-  for (;;) {
-    const ssize_t n = recv(client_, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (n > 0) {
-      // A raw client's bytes go nowhere, as the scale does not listen.
-      if (comPortControl_) server_.Feed(buffer, static_cast<std::size_t>(n));
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-      DropClient();
-      return;
-    }
-    break;
+  const ssize_t n = recv(client_, buffer, sizeof buffer, MSG_DONTWAIT);
+  if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    DropClient();
+    return;
   }
-  if (comPortControl_) {
-    pending_ += server_.TakeReplies();
-    Flush();
-  }
+  // A raw client's bytes go nowhere, as the scale does not listen.
+  if (n < 0 || !comPortControl_) return;
+  server_.Feed(buffer, static_cast<std::size_t>(n));
+  pending_ += server_.TakeReplies();
+  Flush();
 }
 
 bool TcpLink::Flush() {
