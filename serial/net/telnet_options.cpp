@@ -18,52 +18,37 @@ std::string TelnetEscaped(const char* data, std::size_t size) {
 
 TelnetOptions::TelnetOptions(std::initializer_list<std::uint8_t> ours,
                              std::initializer_list<std::uint8_t> theirs) {
-  for (std::uint8_t option : ours) usMay_.set(option);
-  for (std::uint8_t option : theirs) himMay_.set(option);
+  for (std::uint8_t option : ours) us_.may.set(option);
+  for (std::uint8_t option : theirs) him_.may.set(option);
 }
 
 std::string TelnetOptions::Ask(std::uint8_t verb, std::uint8_t option) {
-  if (verb == telnet::WILL) usAsked_.set(option);
-  if (verb == telnet::DO) himAsked_.set(option);
+  if (verb == telnet::WILL) us_.asked.set(option);
+  if (verb == telnet::DO) him_.asked.set(option);
   return TelnetCommand(verb, option);
 }
 
 std::string TelnetOptions::Answer(std::uint8_t verb, std::uint8_t option) {
+  if (verb < telnet::WILL || verb > telnet::DONT) return {};
+  // WILL and WONT speak of the other side's options, DO and DONT of ours.
+  const bool theirs = verb == telnet::WILL || verb == telnet::WONT;
+  const bool enable = verb == telnet::WILL || verb == telnet::DO;
+  Side& side = theirs ? him_ : us_;
+  const std::uint8_t yes = theirs ? telnet::DO : telnet::WILL;
+  const std::uint8_t no = theirs ? telnet::DONT : telnet::WONT;
   std::string reply;
-  switch (verb) {
-    case telnet::WILL:
-      if (himMay_.test(option)) {
-        if (!himEnabled_.test(option) && !himAsked_.test(option)) reply = TelnetCommand(telnet::DO, option);
-        himEnabled_.set(option);
-        himAsked_.reset(option);
-      } else if (!himRefused_.test(option)) {
-        himRefused_.set(option);
-        reply = TelnetCommand(telnet::DONT, option);
-      }
-      break;
-    case telnet::WONT:
-      if (himEnabled_.test(option) && !himAsked_.test(option)) reply = TelnetCommand(telnet::DONT, option);
-      himEnabled_.reset(option);
-      himAsked_.reset(option);
-      break;
-    case telnet::DO:
-      if (usMay_.test(option)) {
-        if (!usEnabled_.test(option) && !usAsked_.test(option)) reply = TelnetCommand(telnet::WILL, option);
-        usEnabled_.set(option);
-        usAsked_.reset(option);
-      } else if (!usRefused_.test(option)) {
-        usRefused_.set(option);
-        reply = TelnetCommand(telnet::WONT, option);
-      }
-      break;
-    case telnet::DONT:
-      if (usEnabled_.test(option) && !usAsked_.test(option)) reply = TelnetCommand(telnet::WONT, option);
-      usEnabled_.reset(option);
-      usAsked_.reset(option);
-      usDenied_.set(option);
-      break;
-    default:
-      break;
+  if (enable && side.may.test(option)) {
+    if (!side.enabled.test(option) && !side.asked.test(option)) reply = TelnetCommand(yes, option);
+    side.enabled.set(option);
+    side.asked.reset(option);
+  } else if (enable) {
+    if (!side.refused.test(option)) reply = TelnetCommand(no, option);
+    side.refused.set(option);
+  } else {
+    if (side.enabled.test(option) && !side.asked.test(option)) reply = TelnetCommand(no, option);
+    side.enabled.reset(option);
+    side.asked.reset(option);
+    side.denied.set(option);
   }
   return reply;
 }

@@ -22,16 +22,18 @@ class TelnetOptions {
   // The reply to a received WILL, WONT, DO or DONT; empty when none is due.
   std::string Answer(std::uint8_t verb, std::uint8_t option);
 
-  bool Ours(std::uint8_t option) const { return usEnabled_.test(option); }
-  bool Theirs(std::uint8_t option) const { return himEnabled_.test(option); }
+  bool Ours(std::uint8_t option) const { return us_.enabled.test(option); }
+  bool Theirs(std::uint8_t option) const { return him_.enabled.test(option); }
   // The other side said DONT to an option of ours.
-  bool RefusedOurs(std::uint8_t option) const { return usDenied_.test(option); }
+  bool RefusedOurs(std::uint8_t option) const { return us_.denied.test(option); }
 
  private:
-  std::bitset<256> usMay_, himMay_;
-  // Enabled, asked for and not yet answered, refused by this end (answered
-  // once), refused by the other end.
-  std::bitset<256> usEnabled_, himEnabled_, usAsked_, himAsked_, usRefused_, himRefused_, usDenied_;
+  // The options of one side: allowed, enabled, asked for and not yet
+  // answered, refused by this end (answered once), turned off by a request.
+  struct Side {
+    std::bitset<256> may, enabled, asked, refused, denied;
+  };
+  Side us_, him_;
 };
 
 // IAC <verb> <option>.

@@ -101,40 +101,51 @@ class SimulatorOverNetwork : public ::testing::Test {
     return ui_.ServeUntilFor([&] { return received_.find(end) != std::string::npos; }, kLimit);
   }
 
+  // The simulator runs its script once at full speed, served as `mode`
+  // (--tcp or --rfc2217) and mapped with the line format `format`; the
+  // component reads everything it sent, the first line and byte 255
+  // included, once: the script waited for the client.
+  void ReadTheWholeScript(const std::string& mode, const std::string& scheme, const std::string& format) {
+    Simulator sim({mode, "0", "--baud", "0", "--interval", "0", "--repeat", "1", "--script",
+                   "reading:3,text:a\xFF" "b,balance:2,text:END"});
+    ASSERT_EQ(sim.target.rfind(scheme + "127.0.0.1:", 0), 0u) << sim.target;
+    std::ofstream(sim.dir + "/porty.ini") << "COM3=" << sim.target << format << "\n";
+    MakePort(sim);
+    port_->Open();
+    ASSERT_TRUE(ReceivedUpTo("END\r\n")) << received_;
+    EXPECT_TRUE(WaitFor([&] { return sim.Sent() == received_; })) << sim.Sent();
+    EXPECT_NE(received_.find("a\xFF" "b\r\n"), std::string::npos);
+    // Over COM port control answered with the rate asked for, or it would be refused.
+    port_->SetBaudRate(br9600);
+    EXPECT_EQ(port_->BaudRate(), br9600);
+  }
+
+  bool OpenOnceFree() { return ser2net_test::OpenOnceFree(*port_); }
+
   QueuedUiHandoff ui_;
   std::unique_ptr<TComPort> port_;
   std::string received_;
 };
 
-const std::vector<std::string> kOnce{"--baud", "0", "--interval", "0", "--repeat", "1", "--script",
-                                     "reading:3,text:a\xFF" "b,balance:2,text:END"};
-
-TEST_F(SimulatorOverNetwork, LinesArriveOverRawTcpFromTheFirstOne) {
-  std::vector<std::string> options{"--tcp", "0"};
-  options.insert(options.end(), kOnce.begin(), kOnce.end());
-  Simulator sim(options);
-  ASSERT_EQ(sim.target.rfind("tcp://127.0.0.1:", 0), 0u) << sim.target;
-  MakePort(sim);
-  port_->Open();
-  ASSERT_TRUE(ReceivedUpTo("END\r\n")) << received_;
-  // The script waited for the client: nothing was lost before it came.
-  EXPECT_TRUE(WaitFor([&] { return sim.Sent() == received_; })) << sim.Sent();
-  EXPECT_NE(received_.find("a\xFF" "b\r\n"), std::string::npos);
+// A plain client of the simulator's port.
+int Connect(std::uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
-TEST_F(SimulatorOverNetwork, LinesArriveOverComPortControlWithByte255Once) {
-  std::vector<std::string> options{"--rfc2217", "0"};
-  options.insert(options.end(), kOnce.begin(), kOnce.end());
-  Simulator sim(options);
-  ASSERT_EQ(sim.target.rfind("rfc2217://127.0.0.1:", 0), 0u) << sim.target;
-  MakePort(sim);
-  // The whole line format goes to the server and is answered.
-  std::ofstream(sim.dir + "/porty.ini") << "COM3=" << sim.target << " 7E2 rtscts\n";
-  port_->Open();
-  ASSERT_TRUE(ReceivedUpTo("END\r\n")) << received_;
-  EXPECT_TRUE(WaitFor([&] { return sim.Sent() == received_; })) << sim.Sent();
-  port_->SetBaudRate(br9600);  // answered with the rate it asked for, or it would be refused
-  EXPECT_EQ(port_->BaudRate(), br9600);
+TEST_F(SimulatorOverNetwork, LinesArriveOverRawTcp) { ReadTheWholeScript("--tcp", "tcp://", ""); }
+
+// The whole line format goes to the server and is answered.
+TEST_F(SimulatorOverNetwork, LinesArriveOverComPortControl) {
+  ReadTheWholeScript("--rfc2217", "rfc2217://", " 7E2 rtscts");
 }
 
 // One client at a time; one that leaves does not end the simulator, and the
@@ -146,12 +157,8 @@ TEST_F(SimulatorOverNetwork, AClientThatLeavesMakesRoomForTheNext) {
   ASSERT_TRUE(ReceivedUpTo("\r\n"));
 
   // A second client is turned away while the first is served.
-  const int other = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(sim.Port());
-  ASSERT_EQ(connect(other, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const int other = Connect(sim.Port());
+  ASSERT_GE(other, 0);
   pollfd p{other, POLLIN, 0};
   char byte = 0;
   EXPECT_TRUE(poll(&p, 1, 5000) == 1 && recv(other, &byte, 1, 0) == 0) << "not turned away";
@@ -159,14 +166,7 @@ TEST_F(SimulatorOverNetwork, AClientThatLeavesMakesRoomForTheNext) {
 
   port_->Close();
   received_.clear();
-  ASSERT_TRUE(WaitFor([&] {
-    try {
-      port_->Open();
-      return true;
-    } catch (const EComPort&) {
-      return false;  // the simulator has not yet seen the first one go
-    }
-  }));
+  ASSERT_TRUE(OpenOnceFree());
   EXPECT_TRUE(ReceivedUpTo("\r\n"));
   EXPECT_TRUE(sim.Running());
 }
@@ -176,12 +176,8 @@ TEST_F(SimulatorOverNetwork, AClientThatLeavesMakesRoomForTheNext) {
 // and serves the next client.
 TEST_F(SimulatorOverNetwork, AClientThatNeverReadsIsHeldBack) {
   Simulator sim({"--rfc2217", "0", "--baud", "0", "--interval", "20", "--script", "reading:1"});
-  const int greedy = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(sim.Port());
-  ASSERT_EQ(connect(greedy, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const int greedy = Connect(sim.Port());
+  ASSERT_GE(greedy, 0);
   std::string commands = "\xFF\xFB\x2C";  // WILL COM-PORT-OPTION
   while (commands.size() < 64 * 1024) commands += ComPortCommand(cpc::SetDataSize, 7);
   std::size_t sent = 0;
@@ -201,14 +197,7 @@ TEST_F(SimulatorOverNetwork, AClientThatNeverReadsIsHeldBack) {
   close(greedy);
 
   MakePort(sim);
-  ASSERT_TRUE(WaitFor([&] {
-    try {
-      port_->Open();
-      return true;
-    } catch (const EComPort&) {
-      return false;
-    }
-  }));
+  ASSERT_TRUE(OpenOnceFree());
   EXPECT_TRUE(ReceivedUpTo("\r\n"));
 }
 

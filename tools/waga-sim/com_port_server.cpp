@@ -39,9 +39,9 @@ void ComPortServer::Reply(std::uint8_t command, const std::uint8_t* value, std::
   replies_ += ComPortCommand(static_cast<std::uint8_t>(cpc::kServerOffset + command), value, size);
 }
 
-std::uint8_t ComPortServer::Setting(std::uint8_t& setting, std::uint8_t value) {
+void ComPortServer::ReplySetting(std::uint8_t command, std::uint8_t& setting, std::uint8_t value) {
   if (value != 0) setting = value;
-  return setting;
+  Reply(command, &setting, 1);
 }
 
 std::uint8_t ComPortServer::Control(std::uint8_t value) {
@@ -76,21 +76,12 @@ void ComPortServer::TelnetSubnegotiation(std::uint8_t option, const std::uint8_t
       Reply(command, now, sizeof now);
       return;
     }
-    case cpc::SetDataSize: {
-      const std::uint8_t now = Setting(dataSize_, value);
-      Reply(command, &now, 1);
-      return;
-    }
-    case cpc::SetParity: {
-      const std::uint8_t now = Setting(parity_, value);
-      Reply(command, &now, 1);
-      return;
-    }
-    case cpc::SetStopSize: {
-      const std::uint8_t now = Setting(stopSize_, value);
-      Reply(command, &now, 1);
-      return;
-    }
+    case cpc::SetDataSize:
+      return ReplySetting(command, dataSize_, value);
+    case cpc::SetParity:
+      return ReplySetting(command, parity_, value);
+    case cpc::SetStopSize:
+      return ReplySetting(command, stopSize_, value);
     case cpc::SetControl: {
       const std::uint8_t now = Control(value);
       Reply(command, &now, 1);

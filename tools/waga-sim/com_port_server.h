@@ -38,8 +38,9 @@ class ComPortServer : private TelnetSink {
   void TelnetSubnegotiation(std::uint8_t option, const std::uint8_t* data, std::size_t size) override;
   void Reply(std::uint8_t command, const std::uint8_t* value, std::size_t size);
   std::uint8_t Control(std::uint8_t value);
-  // A setting: 0 asks for the present value, anything else sets it.
-  static std::uint8_t Setting(std::uint8_t& setting, std::uint8_t value);
+  // A setting: 0 asks for the present value, anything else sets it; the
+  // answer is the value in force.
+  void ReplySetting(std::uint8_t command, std::uint8_t& setting, std::uint8_t value);
 
   TelnetParser parser_;
   TelnetOptions options_;
