@@ -16,7 +16,6 @@
 #include "serial/net/com_port_control.h"
 #include "tests/acquisition/temp_dir.h"
 #include "tools/waga-sim/com_port_server.h"
-#include "tools/waga-sim/sim_options.h"
 #include "tools/waga-sim/porty_ini.h"
 #include "tools/waga-sim/scale_output.h"
 
@@ -82,26 +81,6 @@ TEST(WagaSim, ComPortServerAnswersEveryCommandWithTheServersCode) {
   server.Feed(commands.data(), commands.size());
   EXPECT_EQ(server.TakeReplies(), ComPortCommand(111, 0xFF) + ComPortCommand(107, 0x30));
   EXPECT_EQ(ComPortServer::Encode(Bytes({'a', 255, 'b'})), Bytes({'a', 255, 255, 'b'}));
-}
-
-TEST(WagaSim, NetworkOptions) {
-  std::string error;
-  std::vector<std::string> args{"waga-sim", "--rfc2217", "0", "--listen", "::1"};
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  auto options = ParseOptions(static_cast<int>(argv.size()), argv.data(), error);
-  ASSERT_TRUE(options) << error;
-  EXPECT_EQ(options->tcpPort, std::uint16_t{0});
-  EXPECT_TRUE(options->comPortControl);
-  EXPECT_EQ(options->listenAddress, "::1");
-  for (std::vector<std::string> bad : {std::vector<std::string>{"waga-sim", "--tcp", "1", "--rfc2217", "2"},
-                                       {"waga-sim", "--tcp", "65536"},
-                                       {"waga-sim", "--tcp", "1", "--device", "/dev/ttyS0"}}) {
-    argv.clear();
-    for (auto& arg : bad) argv.push_back(arg.data());
-    EXPECT_FALSE(ParseOptions(static_cast<int>(argv.size()), argv.data(), error)) << bad[1];
-    EXPECT_FALSE(error.empty());
-  }
 }
 
 // Runs the simulator, reads its terminal until END, stops it with SIGTERM.
