@@ -88,6 +88,7 @@ std::optional<std::vector<Step>> ParseScript(const std::string& script, std::str
 std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error) {
   SimOptions options;
   std::string script = kDefaultScript;
+  bool listenGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -126,6 +127,7 @@ std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error
       options.comPortControl = arg == "--rfc2217";
     } else if (arg == "--listen") {
       ok = value(options.listenAddress);
+      listenGiven = true;
     } else if (arg == "--porty-ini") {
       ok = value(options.portyIniDir);
     } else if (arg == "--com") {
@@ -162,6 +164,10 @@ std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error
   }
   if (options.tcpPort && !options.device.empty()) {
     error = "--device and a TCP port exclude each other";
+    return std::nullopt;
+  }
+  if (!options.tcpPort && listenGiven) {
+    error = "--listen goes with --tcp or --rfc2217";
     return std::nullopt;
   }
   auto steps = ParseScript(script, error);
