@@ -6,7 +6,6 @@
 // request ends any step at once.
 
 #include <poll.h>
-#include <signal.h>
 #include <sys/types.h>
 
 #include <chrono>
