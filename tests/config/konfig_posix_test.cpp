@@ -1,0 +1,43 @@
+// konfig.ini and the POSIX file system: the system's reason, the kept mode,
+// a folder that cannot be written.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "tests/config/konfig_test_fixture.h"
+
+namespace {
+
+TEST_F(KonfigFile, AFolderNamedKonfigIniGivesItsReason) {
+  fs::create_directory(path_);
+  KonfigSettings s;
+  try {
+    LoadKonfig(s, path_);
+    FAIL() << "no error for a konfig.ini that cannot be read";
+  } catch (const KonfigReadError& error) {
+    EXPECT_NE(std::string(error.what()).find(std::strerror(EISDIR)), std::string::npos) << error.what();
+  }
+}
+
+TEST_F(KonfigFile, SaveKeepsTheFilesMode) {
+  Write(std::string(5000, 'x'));
+  ::chmod(path_.c_str(), 0640);
+  SaveKonfig(KonfigSettings{}, path_);
+  EXPECT_EQ(Read(), kDefaults);
+  EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1);
+}
+
+TEST_F(KonfigFile, ReadOnlyFolderStaysAsItWas) {
+  if (::geteuid() == 0) GTEST_SKIP() << "a superuser writes into any folder";
+  Write("Numer_portu=9\r\n");
+  ::chmod(dir_.c_str(), 0555);
+  SaveKonfig(KonfigSettings{}, path_);
+  EXPECT_EQ(Read(), "Numer_portu=9\r\n");
+}
+
+}  // namespace
