@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "acquisition/diagnosis/port_mapping.h"
 #include "acquisition/text/clock.h"
 
 struct AcquisitionState {
@@ -22,4 +23,7 @@ struct AcquisitionState {
   std::function<void()> MessagePending;
   // Message of the last exception raised by the port (open, close or read).
   std::string LastPortError;
+  // The mapping the port was last opened with (no path while it never was),
+  // for status panel 1's tooltip.
+  PortMapping OpenedMapping;
 };

@@ -1,6 +1,10 @@
 #include "acquisition/connection_supervision.h"
 
+#include <cerrno>
+#include <cmath>
 #include <exception>
+
+#include "serial/com_errors.h"
 
 #include "acquisition/text/umy_fun.h"
 #include "acquisition/text/win1250.h"
@@ -9,6 +13,16 @@ namespace {
 
 std::string PortAndSpeed(const std::string& port, TBaudRate rate) {
   return "port " + port + ", " + BaudRateDigits(rate) + "bps";
+}
+
+// Whole seconds without a line, once the display shows the mark; else 0.
+int SilentSeconds(const AcquisitionState& state) {
+  const TDateTime age = Now() - state.LastLineTime;
+  return age > kStaleLineAge ? static_cast<int>(std::lround(age * 86400)) : 0;
+}
+
+void ShowConnectedHint(const ScalePort& port, ScaleScreen& screen, const AcquisitionState& state) {
+  screen.SetStatusPanel1Hint(ConnectedHint(state.OpenedMapping, port.Line(), SilentSeconds(state)));
 }
 
 }  // namespace
@@ -23,27 +37,41 @@ std::string NotConnectedStatusText(const std::string& port, TBaudRate rate) {
 
 std::string ClosingStatusText() { return "zamykam port"; }
 
+std::string PortFailureHint(const ScalePort& port, const AcquisitionState& state,
+                            const PortProblem& problem) {
+  PortSituation situation = ObservePort(port.Port(), std::string(), port.Line(), SystemRoots{},
+                                        CurrentUser(), problem.systemError == EBUSY);
+  situation.wasOpen = !state.OpenedMapping.path.empty() &&
+                      state.OpenedMapping.path == situation.mapping.path;
+  return FailureHint(situation, problem);
+}
+
 void ConnectScalePort(ScalePort& port, ScaleScreen& screen, AcquisitionState& state) {
-  std::string failure;
+  PortProblem problem;
   bool failed = false;
   try {
     port.Open();
+  } catch (const EComPort& e) {
+    failed = true;
+    problem = {e.ErrorCode(), e.SystemError(), e.what()};
   } catch (const std::exception& e) {
     failed = true;
-    failure = e.what();
+    problem.message = e.what();
   } catch (...) {
     failed = true;
-    failure = Utf8ToCp1250("nieznany błąd");
+    problem.message = Utf8ToCp1250("nieznany błąd");
   }
   if (failed) {
-    state.LastPortError = failure;
+    state.LastPortError = problem.message;
     screen.SetStatusPanel1(NotConnectedStatusText(port.Port(), port.BaudRate()));
-    screen.SetStatusPanel1Hint(failure);
+    problem.message = Cp1250ToUtf8(problem.message);
+    screen.SetStatusPanel1Hint(PortFailureHint(port, state, problem));
     return;
   }
   if (port.Connected()) {
+    state.OpenedMapping = MappingInEffect(port.Port(), std::string());
     screen.SetStatusPanel1(ConnectedStatusText(port.Port(), port.BaudRate()));
-    screen.SetStatusPanel1Hint(std::string());
+    ShowConnectedHint(port, screen, state);
   }
 }
 
@@ -59,4 +87,5 @@ void Timer1Timer(ScalePort& port, ScaleScreen& screen, AcquisitionState& state) 
   }
   if (!port.Connected()) ConnectScalePort(port, screen, state);
   if (Now() - state.LastLineTime > kStaleLineAge) screen.SetDisplayCaption(kNoReadingMark);
+  if (port.Connected()) ShowConnectedHint(port, screen, state);
 }

@@ -20,11 +20,17 @@ std::string ConnectedStatusText(const std::string& port, TBaudRate rate);
 std::string NotConnectedStatusText(const std::string& port, TBaudRate rate);
 std::string ClosingStatusText();
 
-// Opens the port and writes the outcome into status panel 1, and the reason
-// of a failure into the panel's tooltip. Never throws.
+// Opens the port and writes the outcome into status panel 1, and into the
+// panel's tooltip the device the port maps to and, after a failure, what
+// the system said and what to do. Never throws.
 void ConnectScalePort(ScalePort& port, ScaleScreen& screen, AcquisitionState& state);
 
 // The 2000 ms supervision tick: cycles the port while the display shows the
 // mark, reopens a closed port, and sets the mark once no line has come for
-// longer than kStaleLineAge. Never throws.
+// longer than kStaleLineAge. The tooltip of an open port says how long the
+// scale has been silent. Never throws.
 void Timer1Timer(ScalePort& port, ScaleScreen& screen, AcquisitionState& state);
+
+// The tooltip text for a failure of the port (looks at the system).
+std::string PortFailureHint(const ScalePort& port, const AcquisitionState& state,
+                            const PortProblem& problem);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "acquisition/diagnosis/port_hint.h"
 #include "serial/baud_rate.h"
 
 class ScalePort {
@@ -18,6 +19,9 @@ class ScalePort {
   // Current settings: the port name ("COM2") and the speed.
   virtual std::string Port() const = 0;
   virtual TBaudRate BaudRate() const = 0;
+  // The line settings the port is opened with, for the texts that explain
+  // a failure.
+  virtual LineFormat Line() const { return LineFormatOf(BaudRate()); }
   // Reads up to `count` waiting bytes into `text`; returns how many.
   virtual int ReadString(std::string& text, int count) = 0;
 };

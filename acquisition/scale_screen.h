@@ -42,9 +42,11 @@ class ScaleScreen {
   // The data file name as the field shows it.
   virtual std::string Enazwapliku() const = 0;
 
-  // Status bar panel 1 and its tooltip (why the port failed, or empty).
+  // Status bar panel 1 and its tooltip: the device the port maps to and
+  // what is wrong with it. The tooltip, beyond the program's own texts, is
+  // UTF-8 (it names arrows and device paths that Windows-1250 lacks).
   virtual void SetStatusPanel1(const std::string& text) = 0;
-  virtual void SetStatusPanel1Hint(const std::string& text) = 0;
+  virtual void SetStatusPanel1Hint(const std::string& utf8Text) = 0;
 
   // Message boxes.
   virtual Dialogs& Messages() = 0;

@@ -48,8 +48,8 @@ class Form1ScaleScreen final : public ScaleScreen {
   std::string Enazwapliku() const override { return FromQString(form_.Enazwapliku()->text()); }
 
   void SetStatusPanel1(const std::string& text) override { form_.SetStatusPanelText(1, text); }
-  void SetStatusPanel1Hint(const std::string& text) override {
-    form_.StatusPanel(1)->setToolTip(ToQString(text));
+  void SetStatusPanel1Hint(const std::string& utf8Text) override {
+    form_.StatusPanel(1)->setToolTip(QString::fromStdString(utf8Text));
   }
 
   Dialogs& Messages() override { return form_.UserDialogs(); }
@@ -67,6 +67,7 @@ class ComPortScalePort final : public ScalePort {
   bool Connected() const override { return port_.Connected(); }
   std::string Port() const override { return port_.Port(); }
   TBaudRate BaudRate() const override { return port_.BaudRate(); }
+  LineFormat Line() const override { return LineFormatOf(port_.MakeDeviceControlBlock()); }
   int ReadString(std::string& text, int count) override { return port_.ReadString(text, count); }
 
  private:

@@ -29,7 +29,8 @@ std::string Upper(std::string s) {
   return s;
 }
 
-// First line "name=path" with the port's name and a path, else COMn's default.
+// First line "name=path [format]" with the port's name and a path, else
+// COMn's default.
 std::string Expected(const std::string& port, std::string_view text) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   const std::string wanted = Upper(Trimmed(port));
@@ -41,7 +42,9 @@ std::string Expected(const std::string& port, std::string_view text) {
     start = end + 1;
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    const std::string path = Trimmed(line.substr(equals + 1));
+    const std::string value = Trimmed(line.substr(equals + 1));
+    // The target is the first word; a line format may follow it.
+    const std::string path = value.substr(0, value.find_first_of(" \t\r"));
     if (!path.empty() && Upper(Trimmed(line.substr(0, equals))) == wanted) return path;
   }
   if (wanted.size() < 4 || wanted.size() > 6 || wanted.compare(0, 3, "COM") != 0) return {};
@@ -68,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = DevicePathForPort(port, text);
   FUZZ_CHECK(path == Expected(port, text));
   FUZZ_CHECK(path.find('\n') == std::string::npos);
+  FUZZ_CHECK(path.find_first_of(" \t\r") == std::string::npos);
   FUZZ_CHECK(path.empty() || (!Blank(path.front()) && !Blank(path.back())));
   return 0;
 }

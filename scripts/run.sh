@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the program and starts it together with the
-# scale simulator, wired to COM2 through porty.ini in the demo working
+# Installs what building and running the program needs, builds the program
+# and the scale simulator (nothing else: no tests, no benchmarks) and starts
+# them together, wired to COM2 through porty.ini in the demo working
 # directory demo/. The simulator stops when the program exits.
 #
 #   DEMO_DIR=...   another working directory (default: demo/ in the repository)
@@ -10,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 bash scripts/setup.sh
-bash scripts/build.sh
+CMAKE_ARGS="-DWAGA_BUILD_TESTS=OFF ${CMAKE_ARGS:-}" bash scripts/build.sh waga waga-sim
 build_dir=${BUILD_DIR:-build}
 waga="$repo/$build_dir/app/waga"
 sim="$repo/$build_dir/tools/waga-sim/waga-sim"
@@ -40,8 +41,8 @@ trap stop_children EXIT
 
 if [ "${NO_SIM:-0}" != 1 ]; then
   # One reading a second, a balance report of three weighings after every
-  # five readings, then four silent seconds (the display shows "- - - - -"
-  # and the program reconnects), again and again.
+  # five readings, then nine silent seconds (the display shows "- - - - -"
+  # and the program closes and reopens the port), again and again.
   # shellcheck disable=SC2086
   "$sim" --porty-ini "$demo" --com COM2 ${SIM_ARGS:-} >"$demo/waga-sim.out" 2>&1 &
   pids+=($!)

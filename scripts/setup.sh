@@ -1,19 +1,49 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, what building, running and testing Waga
-# needs. Safe to run again: it installs only what is missing.
+# Installs, from Debian's packages, what Waga needs. Safe to run again: it
+# installs only what is missing.
+#
+#   scripts/setup.sh            building and running the program (scripts/run.sh)
+#   scripts/setup.sh test       that, and what the tests need (scripts/test.sh)
+#   scripts/setup.sh package    that, and what building and checking a
+#                               Debian package needs
+# Several groups may be given: scripts/setup.sh test package
 set -euo pipefail
 
-packages=(
+# --- building and running the program -----------------------------------
+run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  libgtest-dev libgmock-dev
   fonts-liberation2 fontconfig
-  poppler-utils xvfb xauth x11-apps imagemagick
-  locales clang
+  qt6-translations-l10n
 )
 
+# --- the tests only (add the packages a new test needs here) --------------
+test_packages=(
+  libgtest-dev libgmock-dev
+  poppler-utils xvfb xauth x11-apps x11-utils openbox imagemagick
+  locales clang
+  ser2net
+)
+
+# --- the Debian package and its checks ------------------------------------
+package_packages=(
+  dpkg-dev fakeroot file
+  lintian desktop-file-utils appstream
+)
+
+wanted=("${run_packages[@]}")
+with_tests=0
+for group in "$@"; do
+  case "$group" in
+    run) ;;
+    test) wanted+=("${test_packages[@]}"); with_tests=1 ;;
+    package) wanted+=("${package_packages[@]}") ;;
+    *) echo "setup.sh: unknown group $group (run, test or package)" >&2; exit 2 ;;
+  esac
+done
+
 missing=()
-for p in "${packages[@]}"; do
+for p in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi
@@ -30,7 +60,7 @@ fi
 
 # A Polish locale, so that a test can check that no conversion follows the
 # machine's decimal mark.
-if ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$'; then
+if [ "$with_tests" = 1 ] && ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$'; then
   if [ -f /etc/locale.gen ]; then
     "${sudo_cmd[@]}" sed -i 's/^# *\(pl_PL.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     grep -q '^pl_PL.UTF-8 UTF-8' /etc/locale.gen || echo 'pl_PL.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null

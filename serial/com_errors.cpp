@@ -45,3 +45,9 @@ EComPort::EComPort(std::int32_t code, std::int32_t systemError)
                          std::to_string(systemError) + ")"),
       errorCode_(code),
       systemError_(systemError) {}
+
+EComPort::EComPort(std::int32_t code, std::int32_t systemError, const std::string& detail)
+    : std::runtime_error(ComErrorMessage(code) + " (win error code: " + std::to_string(systemError) +
+                         ")" + (detail.empty() ? std::string() : ": " + detail)),
+      errorCode_(code),
+      systemError_(systemError) {}

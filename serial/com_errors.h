@@ -40,6 +40,9 @@ class EComPort : public std::runtime_error {
   explicit EComPort(std::int32_t code);
   // A failed device call: the message ends in " (win error code: <n>)".
   EComPort(std::int32_t code, std::int32_t systemError);
+  // As above, followed by ": " and the device's own explanation when there
+  // is one.
+  EComPort(std::int32_t code, std::int32_t systemError, const std::string& detail);
 
   std::int32_t ErrorCode() const { return errorCode_; }
   std::int32_t SystemError() const { return systemError_; }

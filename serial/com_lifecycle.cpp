@@ -9,25 +9,38 @@
 #include "serial/com_thread.h"
 #include "serial/system_serial_device.h"
 
+bool TCustomComPort::Connected() const {
+  const Phase phase = phase_.load();
+  return phase == Phase::Open || phase == Phase::Closing;
+}
+
 void TCustomComPort::Open() {
-  if (connected_) return;
-  FireBeforeOpen();
-  OpenDevice();
-  connected_ = true;
+  Phase expected = Phase::Closed;
+  if (!phase_.compare_exchange_strong(expected, Phase::Opening)) return;
+  try {
+    FireBeforeOpen();
+    OpenDevice();
+  } catch (...) {
+    phase_.store(Phase::Closed);
+    throw;
+  }
+  phase_.store(Phase::Open);
   try {
     ApplyAllSettings();
   } catch (...) {
     CloseDevice();
-    connected_ = false;
+    phase_.store(Phase::Closed);
     throw;
   }
-  closeDeferred_.store(false);
   if (!events_.Empty()) {
-    if (syncMethod_ == smWindowSync) syncWindow_ = std::make_unique<TSyncWindow>(*this);
     // The stop signal of the previous thread is still raised.
     device_->ResetStop();
-    eventThread_ = std::make_unique<TComThread>(*this);
-    eventThread_->Start();
+    auto thread = std::make_shared<TComThread>(*this);
+    {
+      std::lock_guard lock(threadMutex_);
+      eventThread_ = thread;
+    }
+    thread->Start();
   }
   FireAfterOpen();
   // The present modem lines; a failure leaves the port open, thread running.
@@ -37,76 +50,48 @@ void TCustomComPort::Open() {
 }
 
 void TCustomComPort::Close() {
-  if (!connected_ || closing_) return;
-  if (InsideOwnDelivery()) {
-    // The event thread cannot end while its own delivery runs: stop it now
-    // and close once the delivery has returned.
-    closeDeferred_.store(true);
-    if (eventThread_) eventThread_->SignalStop();
-    return;
+  Phase expected = Phase::Open;
+  if (!phase_.compare_exchange_strong(expected, Phase::Closing)) return;
+  try {
+    FireBeforeClose();
+    FireCTSChange(false);
+    FireDSRChange(false);
+    FireRLSDChange(false);
+  } catch (...) {
+    // A handler refused the close: the port stays open.
+    phase_.store(Phase::Open);
+    throw;
   }
-  closing_.store(true);
-  struct ClosingScope {
-    std::atomic<bool>& flag;
-    ~ClosingScope() { flag.store(false); }
-  } scope{closing_};
-  closeDeferred_.store(false);
-
-  FireBeforeClose();
-  FireCTSChange(false);
-  FireDSRChange(false);
-  FireRLSDChange(false);
   AbortPendingIo();
   StopEventThread();
   CloseDevice();
-  connected_ = false;
+  phase_.store(Phase::Closed);
   FireAfterClose();
 }
 
-void TCustomComPort::StopEventThread() {
-  eventThread_.reset();
-  syncWindow_.reset();
+std::shared_ptr<TComThread> TCustomComPort::CurrentThread() const {
+  std::lock_guard lock(threadMutex_);
+  return eventThread_;
 }
+
+void TCustomComPort::StopEventThread() {
+  const std::shared_ptr<TComThread> thread = CurrentThread();
+  if (!thread) return;
+  // Waiting for the thread from inside its own delivery would wait forever.
+  if (thread->DeliveringHere()) {
+    thread->Release();
+  } else {
+    thread->StopAndWait();
+  }
+  std::lock_guard lock(threadMutex_);
+  eventThread_.reset();
+}
+
+bool TCustomComPort::ThreadCreated() const { return CurrentThread() != nullptr; }
 
 bool TCustomComPort::EventThreadRunning() const {
-  return eventThread_ && !eventThread_->Ended();
-}
-
-bool TCustomComPort::InsideOwnDelivery() const {
-  return uiDeliveryDepth_ > 0 || (eventThread_ && eventThread_->IsCurrentThread());
-}
-
-void TCustomComPort::RunDelivery(const std::function<void()>& deliver, bool onUiThread) {
-  struct DeliveryScope {
-    TCustomComPort& port;
-    bool onUiThread;
-    ~DeliveryScope() {
-      if (onUiThread) --port.uiDeliveryDepth_;
-      if (port.closeDeferred_.load() && (!onUiThread || port.uiDeliveryDepth_ == 0))
-        port.PostDeferredClose();
-    }
-  };
-  if (onUiThread) ++uiDeliveryDepth_;
-  DeliveryScope scope{*this, onUiThread};
-  deliver();
-}
-
-void TCustomComPort::PostDeferredClose() {
-  std::weak_ptr<TCustomComPort*> alive = self_;
-  // The hand-off the thread was started with: SetHandoff may have changed
-  // the component's since.
-  UiHandoff& handoff = eventThread_ ? eventThread_->Handoff() : Handoff();
-  handoff.Post([alive] {
-    const std::shared_ptr<TCustomComPort*> self = alive.lock();
-    if (!self) return;
-    TCustomComPort& port = **self;
-    if (!port.closeDeferred_.exchange(false)) return;
-    try {
-      port.Close();
-    } catch (...) {
-      port.ReportBackgroundError(std::current_exception());
-    }
-  });
+  const std::shared_ptr<TComThread> thread = CurrentThread();
+  return thread && !thread->Ended();
 }
 
 void TCustomComPort::ReportBackgroundError(std::exception_ptr error) {
@@ -120,10 +105,10 @@ void TCustomComPort::ReportBackgroundError(std::exception_ptr error) {
 
 void TCustomComPort::SetConnected(bool value) {
   if (loading_) {
-    connected_ = value;
+    phase_.store(value ? Phase::Open : Phase::Closed);
     return;
   }
-  if (value == connected_) return;
+  if (value == Connected()) return;
   if (value)
     Open();
   else
@@ -133,9 +118,9 @@ void TCustomComPort::SetConnected(bool value) {
 void TCustomComPort::EndLoad() {
   if (!loading_) return;
   loading_ = false;
-  if (!connected_) return;
+  if (phase_.load() != Phase::Open) return;
   // Connected was only recorded while loading; now the port really opens.
-  connected_ = false;
+  phase_.store(Phase::Closed);
   try {
     Open();
   } catch (const std::exception& error) {
@@ -147,7 +132,9 @@ void TCustomComPort::EndLoad() {
 void TCustomComPort::OpenDevice() {
   if (!device_) device_ = CreateSystemSerialDevice();
   if (!device_) throw EComPort(ecOpenFailed, ENODEV);
-  if (const int error = device_->Open(port_)) throw EComPort(ecOpenFailed, error);
+  if (const int error = device_->Open(port_)) {
+    throw EComPort(ecOpenFailed, error, device_->OpenFailureDetail());
+  }
 }
 
 void TCustomComPort::CloseDevice() {

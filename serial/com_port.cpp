@@ -20,7 +20,7 @@ TCustomComPort::~TCustomComPort() {
     Close();
   } catch (...) {
   }
-  // A handler that failed during that close left the thread or the device
+  // A handler that refused that close left the thread and the device
   // behind; neither may outlive the component.
   StopEventThread();
   CloseDevice();

@@ -13,6 +13,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,6 @@
 
 class TCustomComPort;
 class TComThread;
-class TSyncWindow;
 class TComSettingsWriter;
 class TComSettingsReader;
 
@@ -38,12 +38,12 @@ using TComErrorEvent = std::function<void(TCustomComPort& Sender, TComErrors Err
 
 // One device transfer started by StartRead or StartReadString and completed
 // by WaitForPendingIo. Device reads return at once with what has arrived, so
-// a started read has already completed; the record keeps its outcome.
+// a started read has already completed (a failed one has thrown); the
+// record keeps what it transferred.
 enum class TPendingIoKind : std::uint8_t { Read, Write };
 struct PendingIo {
   TPendingIoKind Kind = TPendingIoKind::Read;
   std::uint32_t Transferred = 0;
-  int Error = 0;  // the system error number of a failed transfer
 };
 using PPendingIo = std::unique_ptr<PendingIo>;
 
@@ -73,19 +73,29 @@ class TCustomComPort {
   void BeginLoad() { loading_ = true; }
   void EndLoad();
 
-  // Lifecycle. Open on an open port and Close on a closed one do nothing.
-  // Open starts the event thread when Events is not empty. Close stops it
-  // and waits for its end while serving the UI hand-off, so that a delivery
-  // under way completes first. A Close asked for by a handler inside one of
-  // this port's deliveries is carried out as soon as that delivery has
-  // returned (through the hand-off's Post).
+  // Lifecycle. Open on an open port and Close on a closed one do nothing;
+  // so do both while another Open or Close of this port is under way (a
+  // handler that closes from OnBeforeClose, or from a delivery that the
+  // closing wait serves). Open starts the event thread when Events is not
+  // empty. Close stops it and waits for its end while serving the UI
+  // hand-off, so that a delivery under way completes first.
+  //
+  // Inside one of this port's deliveries (a handler, also in a nested loop
+  // of a modal box, and on the event thread under smNone) Close, a Port
+  // change, Open and destruction take effect at once, on the calling
+  // thread: the thread is released instead of waited for, runs no further
+  // handler of that delivery and ends by itself.
+  //
+  // Connected may be read from any thread. Driving the port from the UI
+  // thread and from a handler on the event thread at the same time (smNone)
+  // is refused, not waited for: the second Close or Open returns at once.
   void Open();
   void Close();
-  bool Connected() const { return connected_; }
+  bool Connected() const;
   void SetConnected(bool value);
   // True while an event thread started by Open exists (it may have ended
   // after a handler's exception; Close then only collects it).
-  bool ThreadCreated() const { return eventThread_ != nullptr; }
+  bool ThreadCreated() const;
   // True while that thread waits for or delivers events.
   bool EventThreadRunning() const;
 
@@ -196,7 +206,7 @@ class TCustomComPort {
   // Receives a failure of the open that EndLoad starts.
   std::function<void(const std::exception&)> OnLoadedOpenError;
   // Receives what fails on the UI thread with no caller to return to: a
-  // handler under smWindowSync, a deferred Close. Unassigned, it is dropped.
+  // handler under smWindowSync. Unassigned, it is dropped.
   std::function<void(const std::exception&)> OnBackgroundError;
 
  protected:
@@ -226,8 +236,9 @@ class TCustomComPort {
   virtual void ProcessRLSDChange();
   virtual void ProcessError();
   virtual void ProcessRx80Full();
-  // The sync window's message handler (smWindowSync): kComEventMessage runs
-  // the Process operation of the event bit in wParam; other messages get 0.
+  // The sync window's message handler (smWindowSync: the event thread sends
+  // it one message per event): kComEventMessage runs the Process operation
+  // of the event bit in wParam; other messages get 0.
   virtual std::intptr_t SyncWindowProc(std::uint32_t message, std::uintptr_t wParam,
                                        std::intptr_t lParam);
 
@@ -244,20 +255,20 @@ class TCustomComPort {
 
  protected:
   // True when a changed setting should reach the device now.
-  bool CanApply() const { return connected_ && !loading_; }
+  bool CanApply() const { return Connected() && !loading_; }
 
  private:
   friend class TComThread;
-  friend class TSyncWindow;
+
+  // Closed -> Opening (BeforeOpen, device open) -> Open -> Closing -> Closed.
+  // Only one Open or Close runs at a time: each claims its phase first.
+  enum class Phase : std::uint8_t { Closed, Opening, Open, Closing };
 
   SerialDevice& OpenedDevice();
-  // Runs one delivery; `onUiThread` is false under smNone. A Close asked for
-  // inside it is posted once the outermost delivery returns.
-  void RunDelivery(const std::function<void()>& deliver, bool onUiThread);
-  bool InsideOwnDelivery() const;
-  void PostDeferredClose();
-  // Ends the event thread (if any) and the sync window.
+  // Ends the event thread, if any: waits for it, or releases it when called
+  // inside one of its deliveries.
   void StopEventThread();
+  std::shared_ptr<TComThread> CurrentThread() const;
   void ReportBackgroundError(std::exception_ptr error);
 
   void StoreSettings(TComSettingsWriter& writer) const;
@@ -266,19 +277,14 @@ class TCustomComPort {
   std::string name_;
   std::unique_ptr<SerialDevice> device_;
   bool loading_ = false;
-  bool connected_ = false;
-  // Read by a Close that a handler asks for on the event thread (smNone).
-  std::atomic<bool> closing_{false};
+  std::atomic<Phase> phase_{Phase::Closed};
 
   UiHandoff* handoff_ = nullptr;
   QueuedUiHandoff ownHandoff_;
-  std::unique_ptr<TComThread> eventThread_;
-  std::unique_ptr<TSyncWindow> syncWindow_;
-  int uiDeliveryDepth_ = 0;
-  std::atomic<bool> closeDeferred_{false};
-  // Posted deferred closes hold a weak reference: they do nothing once the
-  // component is gone.
-  std::shared_ptr<TCustomComPort*> self_ = std::make_shared<TCustomComPort*>(this);
+  // Under smNone the event thread itself may replace it (a handler closing
+  // the port) while the UI thread asks about it.
+  mutable std::mutex threadMutex_;
+  std::shared_ptr<TComThread> eventThread_;
 
   TBaudRate baudRate_ = br9600;
   std::int32_t customBaudRate_ = 9600;

@@ -23,16 +23,6 @@ constexpr std::array<std::uint32_t, 10> kEventMaskBits = {
     ev::RXCHAR, ev::TXEMPTY, ev::RXFLAG, ev::RING, ev::BREAK,
     ev::CTS,    ev::DSR,     ev::ERR,    ev::RLSD, ev::RX80FULL};
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 template <typename E, std::size_t N>
 std::string ToText(const std::array<std::string_view, N>& texts, E value) {
   const auto index = static_cast<std::size_t>(value);
@@ -42,7 +32,7 @@ std::string ToText(const std::array<std::string_view, N>& texts, E value) {
 template <typename E, std::size_t N>
 E FromText(const std::array<std::string_view, N>& texts, std::string_view text, E noMatch) {
   for (std::size_t i = 0; i < N; ++i) {
-    if (SameText(texts[i], text)) return static_cast<E>(i);
+    if (SameIgnoringCase(texts[i], text)) return static_cast<E>(i);
   }
   return noMatch;
 }
@@ -55,6 +45,16 @@ int HexDigit(char c) {
 }
 
 }  // namespace
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(a[i])) !=
+        std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
 
 std::string BaudRateToText(TBaudRate value) { return ToText(kBaudRateTexts, value); }
 std::string StopBitsToText(TStopBits value) { return ToText(kStopBitsTexts, value); }
@@ -81,7 +81,7 @@ TRTSFlowControl TextToRTSControl(std::string_view text) {
 }
 
 std::string BoolToText(bool value) { return value ? "Yes" : "No"; }
-bool TextToBool(std::string_view text) { return SameText(text, "YES"); }
+bool TextToBool(std::string_view text) { return SameIgnoringCase(text, "YES"); }
 
 std::string CharToText(char value) {
   const auto code = static_cast<unsigned char>(value);
@@ -117,7 +117,7 @@ TComEvents MaskToEvents(std::uint32_t mask) {
 
 std::string NormalizePortName(std::string_view text) {
   std::string_view digits = text;
-  if (text.size() >= 3 && SameText(text.substr(0, 3), "COM")) digits = text.substr(3);
+  if (text.size() >= 3 && SameIgnoringCase(text.substr(0, 3), "COM")) digits = text.substr(3);
   std::int32_t number = ComTextToInt(digits).value_or(1);
   if (number < 1 || number > 16) number = 1;
   return "COM" + std::to_string(number);

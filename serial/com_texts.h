@@ -42,6 +42,9 @@ char TextToChar(std::string_view text);
 std::uint32_t EventsToMask(TComEvents events);
 TComEvents MaskToEvents(std::uint32_t mask);
 
+// Equal texts when ASCII letter case is ignored.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 // "COM1" to "COM16": the number after an optional "COM" (any letter case);
 // anything that is not a number from 1 to 16 gives "COM1".
 std::string NormalizePortName(std::string_view text);

@@ -8,7 +8,20 @@
 
 namespace {
 
-thread_local const TComThread* tCurrentThread = nullptr;
+// The deliveries under way on this thread, innermost first.
+struct DeliveryScope {
+  explicit DeliveryScope(const TComThread* thread) : thread(thread), outer(tInnermost) {
+    tInnermost = this;
+  }
+  ~DeliveryScope() { tInnermost = outer; }
+  DeliveryScope(const DeliveryScope&) = delete;
+  DeliveryScope& operator=(const DeliveryScope&) = delete;
+
+  const TComThread* const thread;
+  const DeliveryScope* const outer;
+  static thread_local const DeliveryScope* tInnermost;
+};
+thread_local const DeliveryScope* DeliveryScope::tInnermost = nullptr;
 
 // The events in the order in which one completion delivers them, with their
 // device mask bits.
@@ -31,11 +44,6 @@ constexpr std::array<EventStep, 10> kDeliveryOrder = {{
 
 }  // namespace
 
-std::intptr_t TSyncWindow::Dispatch(std::uint32_t message, std::uintptr_t wParam,
-                                    std::intptr_t lParam) {
-  return comPort_.SyncWindowProc(message, wParam, lParam);
-}
-
 TComThread::TComThread(TCustomComPort& comPort)
     : ComPort(comPort),
       device_(comPort.OpenedDevice()),
@@ -44,13 +52,10 @@ TComThread::TComThread(TCustomComPort& comPort)
   device_.SetEventMask(EventsToMask(comPort.Events()));
 }
 
-void TComThread::Start() { thread_ = std::thread([this] { Execute(); }); }
-
-TComThread::~TComThread() {
-  if (!thread_.joinable()) return;
-  SignalStop();
-  handoff_.ServeUntil([this] { return Ended(); });
-  thread_.join();
+void TComThread::Start() {
+  // The thread keeps its own state alive: a released thread outlives the
+  // component's reference.
+  thread_ = std::thread([self = shared_from_this()] { self->Execute(); });
 }
 
 void TComThread::SignalStop() {
@@ -62,20 +67,51 @@ void TComThread::SignalStop() {
   device_.StopWait();
 }
 
-bool TComThread::StopRequested() {
+void TComThread::StopAndWait() {
+  SignalStop();
+  if (!thread_.joinable()) return;
+  handoff_.ServeUntil([this] { return Ended(); });
+  thread_.join();
+}
+
+void TComThread::Release() {
+  {
+    std::lock_guard lock(stopMutex_);
+    released_ = true;
+  }
+  SignalStop();
+  ClearDevice();
+  if (thread_.joinable()) thread_.detach();
+}
+
+bool TComThread::StopRequested() const {
   std::lock_guard lock(stopMutex_);
   return stopRequested_;
 }
 
-bool TComThread::IsCurrentThread() const { return tCurrentThread == this; }
+bool TComThread::Released() const {
+  std::lock_guard lock(stopMutex_);
+  return released_;
+}
+
+bool TComThread::DeliveringHere() const {
+  for (const DeliveryScope* scope = DeliveryScope::tInnermost; scope; scope = scope->outer) {
+    if (scope->thread == this) return true;
+  }
+  return false;
+}
 
 bool TComThread::PauseBeforeRetry() {
   std::unique_lock lock(stopMutex_);
   return !stopChanged_.wait_for(lock, kRetryPause, [this] { return stopRequested_; });
 }
 
+void TComThread::ClearDevice() {
+  device_.SetEventMask(0);
+  device_.Purge(purge::TXCLEAR | purge::RXCLEAR);
+}
+
 void TComThread::Execute() {
-  tCurrentThread = this;
   for (;;) {
     std::uint32_t mask = 0;
     int error = 0;
@@ -96,10 +132,12 @@ void TComThread::Execute() {
       // connected and delivers nothing more until it is closed and opened.
       break;
     }
+    // A handler may have closed (or reopened) the port: the device is no
+    // longer this thread's to wait on.
+    if (StopRequested()) break;
   }
-  device_.SetEventMask(0);
-  device_.Purge(purge::TXCLEAR | purge::RXCLEAR);
-  tCurrentThread = nullptr;
+  if (Released()) return;
+  ClearDevice();
   ended_.store(true);
   handoff_.Wake();
 }
@@ -107,21 +145,26 @@ void TComThread::Execute() {
 void TComThread::DeliverEvents() {
   switch (syncMethod_) {
     case smThreadSync:
-      handoff_.RunOnUiThread(
-          [this] { ComPort.RunDelivery([this] { DispatchEvents(); }, true); });
+      handoff_.RunOnUiThread([this] {
+        const DeliveryScope scope(this);
+        DispatchEvents();
+      });
       break;
     case smWindowSync:
       SendEventMessages();
       break;
-    case smNone:
-      ComPort.RunDelivery([this] { DispatchEvents(); }, false);
+    case smNone: {
+      const DeliveryScope scope(this);
+      DispatchEvents();
       break;
+    }
   }
 }
 
 void TComThread::DispatchEvents() {
   for (const EventStep& step : kDeliveryOrder) {
     if (!FiredEvents.Contains(step.event)) continue;
+    if (Released()) return;
     switch (step.event) {
       case evRxChar: ComPort.ProcessRxChar(); break;
       case evTxEmpty: ComPort.ProcessTxEmpty(); break;
@@ -140,18 +183,16 @@ void TComThread::DispatchEvents() {
 void TComThread::SendEventMessages() {
   for (const EventStep& step : kDeliveryOrder) {
     if (!FiredEvents.Contains(step.event)) continue;
+    if (Released()) return;
     // A message's failure belongs to the UI thread's message handling: it is
     // reported there and the thread goes on.
     handoff_.RunOnUiThread([this, &step] {
-      ComPort.RunDelivery(
-          [this, &step] {
-            try {
-              ComPort.syncWindow_->Dispatch(kComEventMessage, step.bit, 0);
-            } catch (...) {
-              ComPort.ReportBackgroundError(std::current_exception());
-            }
-          },
-          true);
+      const DeliveryScope scope(this);
+      try {
+        ComPort.SyncWindowProc(kComEventMessage, step.bit, 0);
+      } catch (...) {
+        if (!Released()) ComPort.ReportBackgroundError(std::current_exception());
+      }
     });
   }
 }

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -17,34 +18,32 @@
 
 class TCustomComPort;
 
-// The hidden window of smWindowSync: the target of the event messages. It
-// exists from Open to Close; its handler is the component's SyncWindowProc.
-class TSyncWindow {
- public:
-  explicit TSyncWindow(TCustomComPort& comPort) : comPort_(comPort) {}
-  std::intptr_t Dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
-
- private:
-  TCustomComPort& comPort_;
-};
-
-class TComThread {
+// Shared between the component and the running thread, so that a thread the
+// component lets go of inside one of its deliveries can still finish.
+class TComThread : public std::enable_shared_from_this<TComThread> {
  public:
   // Sets the device's event mask from the component's Events; the thread
   // runs from Start(). The device's stop signal must have been reset.
   explicit TComThread(TCustomComPort& comPort);
-  // Signals stop and waits for the started thread to end, serving the hand-off
-  // meanwhile so that a delivery under way completes.
-  ~TComThread();
   TComThread(const TComThread&) = delete;
   TComThread& operator=(const TComThread&) = delete;
 
   void Start();
   void SignalStop();
-  UiHandoff& Handoff() const { return handoff_; }
+  // Signals stop and waits for the thread to end, serving the hand-off
+  // meanwhile so that a delivery under way completes. Not from inside one of
+  // this thread's deliveries (see Release).
+  void StopAndWait();
+  // From inside one of this thread's deliveries, where waiting for the end
+  // would wait for itself: the thread is cut off from the component at once.
+  // The delivery under way runs no further Process operation, and the thread
+  // ends by itself without touching the component, the device or the
+  // hand-off again. The device's event mask and queues are cleared here.
+  void Release();
   bool Ended() const { return ended_.load(); }
-  // True on the event thread itself.
-  bool IsCurrentThread() const;
+  // True when one of this thread's deliveries is under way on the calling
+  // thread, also further down its stack (a nested loop inside a handler).
+  bool DeliveringHere() const;
 
   // How long the thread pauses before it tries again a wait that could not
   // be started.
@@ -54,7 +53,9 @@ class TComThread {
   void Execute();
   // Returns false when stop was signalled during the pause.
   bool PauseBeforeRetry();
-  bool StopRequested();
+  bool StopRequested() const;
+  bool Released() const;
+  void ClearDevice();
   void DeliverEvents();
   void DispatchEvents();
   void SendEventMessages();
@@ -65,9 +66,10 @@ class TComThread {
   const TSyncMethod syncMethod_;
   TComEvents FiredEvents;
 
-  std::mutex stopMutex_;
+  mutable std::mutex stopMutex_;
   std::condition_variable stopChanged_;
   bool stopRequested_ = false;
+  bool released_ = false;
   std::atomic<bool> ended_{false};
   std::thread thread_;
 };

@@ -42,7 +42,6 @@ void TCustomComPort::FreePendingIo(PPendingIo& io) { io.reset(); }
 std::int32_t TCustomComPort::StartRead(void* buffer, std::int32_t count, PendingIo& io) {
   io.Kind = TPendingIoKind::Read;
   io.Transferred = 0;
-  io.Error = 0;
   std::uint32_t bytesRead = 0;
   const int error = device_ ? device_->Read(static_cast<char*>(buffer), ReadCount(count), bytesRead)
                             : kNoDevice;
@@ -62,8 +61,6 @@ std::int32_t TCustomComPort::WaitForPendingIo(PendingIo* io) {
   // The queue query is made for its side effect: it clears the device's
   // pending line errors after a read.
   if (io->Kind == TPendingIoKind::Read) InputQueueCount();
-  if (io->Error != 0)
-    throw EComPort(io->Kind == TPendingIoKind::Read ? ecReadFailed : ecWriteFailed, io->Error);
   return static_cast<std::int32_t>(io->Transferred);
 }
 

@@ -19,16 +19,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -82,14 +72,14 @@ TIniFile::Section* TIniFile::FindSection(std::string_view name) {
   // The unnamed first part holds the lines before any section; it is never
   // found by name.
   for (std::size_t i = 1; i < sections_.size(); ++i) {
-    if (SameName(sections_[i].name, name)) return &sections_[i];
+    if (SameIgnoringCase(sections_[i].name, name)) return &sections_[i];
   }
   return nullptr;
 }
 
 TIniFile::Line* TIniFile::FindKey(Section& section, std::string_view key) {
   for (Line& line : section.lines) {
-    if (!line.key.empty() && SameName(line.key, key)) return &line;
+    if (!line.key.empty() && SameIgnoringCase(line.key, key)) return &line;
   }
   return nullptr;
 }

@@ -117,6 +117,10 @@ class SerialDevice {
   // reading and writing, exclusively.
   virtual int Open(const std::string& port) = 0;
   virtual bool IsOpen() const = 0;
+  // Why the last Open failed, where the error number alone does not tell (a
+  // malformed porty.ini line, a host name that is not found): a sentence in
+  // Polish, Windows-1250. Empty otherwise.
+  virtual std::string OpenFailureDetail() const { return {}; }
   virtual int SetQueueSizes(std::uint32_t input, std::uint32_t output) = 0;
   // On failure the device keeps the line state it had.
   virtual int SetLineParameters(const DeviceControlBlock& block) = 0;

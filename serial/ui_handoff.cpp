@@ -1,11 +1,21 @@
 #include "serial/ui_handoff.h"
 
+#include <stdexcept>
 #include <utility>
 
 QueuedUiHandoff::QueuedUiHandoff(std::function<void()> notify)
     : uiThread_(std::this_thread::get_id()), notify_(std::move(notify)) {}
 
-QueuedUiHandoff::~QueuedUiHandoff() = default;
+QueuedUiHandoff::~QueuedUiHandoff() {
+  std::unique_lock lock(mutex_);
+  for (const std::shared_ptr<Call>& call : queue_) {
+    call->error = std::make_exception_ptr(std::runtime_error("UI hand-off destroyed"));
+    call->finished = true;
+  }
+  queue_.clear();
+  changed_.notify_all();
+  changed_.wait(lock, [this] { return waiting_ == 0; });
+}
 
 void QueuedUiHandoff::Queue(const std::shared_ptr<Call>& call) {
   {
@@ -24,9 +34,16 @@ void QueuedUiHandoff::RunOnUiThread(const std::function<void()>& call) {
   auto queued = std::make_shared<Call>();
   queued->run = call;
   queued->waited = true;
+  {
+    std::lock_guard lock(mutex_);
+    ++waiting_;
+  }
   Queue(queued);
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return queued->finished; });
+  --waiting_;
+  // The destructor may be waiting for this thread to leave.
+  changed_.notify_all();
   if (queued->error) std::rethrow_exception(queued->error);
 }
 

@@ -45,6 +45,8 @@ class UiHandoff {
 // A RunOnUiThread made on the UI thread itself runs the call at once.
 //
 // Destroy it only after every component that uses it has closed its port.
+// A call still queued then fails in its waiting thread, and destruction
+// waits until every such thread has left RunOnUiThread.
 class QueuedUiHandoff final : public UiHandoff {
  public:
   explicit QueuedUiHandoff(std::function<void()> notify = {});
@@ -88,4 +90,6 @@ class QueuedUiHandoff final : public UiHandoff {
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   std::deque<std::shared_ptr<Call>> queue_;
+  // Threads inside RunOnUiThread.
+  std::size_t waiting_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 #include "config/konfig/konfig.h"
 
@@ -28,9 +29,25 @@ bool IsReadOnly(const std::string& path, const struct stat& st) {
   return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
+// The file a symbolic link leads to, so that a save replaces the settings the
+// link shares instead of the link itself. A link that leads nowhere is
+// followed too: the save then creates its target.
+std::string WriteTarget(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path target = path;
+  std::error_code error;
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(target, error)); ++hops) {
+    const fs::path next = fs::read_symlink(target, error);
+    if (error) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target.string();
+}
+
 }  // namespace
 
-void SaveKonfig(const KonfigSettings& settings, const std::string& path) {
+void SaveKonfig(const KonfigSettings& settings, const std::string& konfigPath) {
+  const std::string path = WriteTarget(konfigPath);
   struct stat existing {};
   const bool exists = ::stat(path.c_str(), &existing) == 0;
   if (exists && IsReadOnly(path, existing)) return;

@@ -122,3 +122,14 @@ std::uint32_t OutputRate(const LineState& state) {
   }
   return 0;
 }
+
+bool LineSettingsTook(const LineState& wanted, const LineState& applied) {
+  constexpr std::uint32_t kControlFields = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
+  constexpr std::uint32_t kInputFields = IXON | IXOFF | INPCK;
+  if ((wanted.cflag & kControlFields) != (applied.cflag & kControlFields)) return false;
+  if ((wanted.iflag & kInputFields) != (applied.iflag & kInputFields)) return false;
+  const std::int64_t rate = OutputRate(wanted);
+  const std::int64_t got = OutputRate(applied);
+  const std::int64_t off = rate > got ? rate - got : got - rate;
+  return off * 100 <= 3 * rate;
+}

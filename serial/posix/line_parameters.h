@@ -23,6 +23,13 @@ int TranslateLineParameters(const DeviceControlBlock& block, const LineState& cu
 
 ModemLineRequest HeldModemLines(const DeviceControlBlock& block);
 
+// True when the line state read back after applying `wanted` has every
+// field that the component asks for: byte size, parity (mark and space
+// included), stop bits, RTS/CTS and XON/XOFF flow control, parity checking
+// and a rate within 3% of the wanted one. Drivers drop what their hardware
+// cannot do without failing the request.
+bool LineSettingsTook(const LineState& wanted, const LineState& applied);
+
 // The output rate in bits per second that a line state selects; 0 for B0 or
 // an unknown rate code.
 std::uint32_t OutputRate(const LineState& state);

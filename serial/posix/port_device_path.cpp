@@ -5,28 +5,15 @@
 
 #include <cctype>
 #include <cerrno>
+#include <optional>
+
+#include "serial/com_texts.h"
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-std::string MappedPath(std::string_view port, std::string_view mapText) {
+std::optional<PortMapEntry> MappedTarget(std::string_view port, std::string_view mapText) {
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   if (mapText.substr(0, kUtf8Bom.size()) == kUtf8Bom) mapText.remove_prefix(kUtf8Bom.size());
   while (!mapText.empty()) {
@@ -35,12 +22,13 @@ std::string MappedPath(std::string_view port, std::string_view mapText) {
     mapText = end == std::string_view::npos ? std::string_view() : mapText.substr(end + 1);
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    const std::string_view path = Trim(line.substr(equals + 1));
-    if (!path.empty() && SameIgnoringCase(Trim(line.substr(0, equals)), port)) {
-      return std::string(path);
-    }
+    const std::string_view value = TrimMapBlanks(line.substr(equals + 1));
+    if (value.empty() || !SameIgnoringCase(TrimMapBlanks(line.substr(0, equals)), port)) continue;
+    std::size_t word = 0;
+    while (word < value.size() && !Blank(value[word])) ++word;
+    return PortMapEntry{std::string(value.substr(0, word)), std::string(TrimMapBlanks(value.substr(word)))};
   }
-  return {};
+  return std::nullopt;
 }
 
 std::string DefaultPath(std::string_view port) {
@@ -56,10 +44,14 @@ std::string DefaultPath(std::string_view port) {
 
 }  // namespace
 
+PortMapEntry MappingForPort(std::string_view port, std::string_view mapText) {
+  port = TrimMapBlanks(port);
+  if (std::optional<PortMapEntry> mapped = MappedTarget(port, mapText)) return *std::move(mapped);
+  return PortMapEntry{DefaultPath(port), {}};
+}
+
 std::string DevicePathForPort(std::string_view port, std::string_view mapText) {
-  port = Trim(port);
-  std::string path = MappedPath(port, mapText);
-  return path.empty() ? DefaultPath(port) : path;
+  return MappingForPort(port, mapText).target;
 }
 
 int ReadPortMapFile(const std::string& path, std::string& text) {
@@ -81,4 +73,11 @@ int ReadPortMapFile(const std::string& path, std::string& text) {
   }
   ::close(fd);
   return error;
+}
+
+std::string_view TrimMapBlanks(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
 }

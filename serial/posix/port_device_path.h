@@ -3,14 +3,30 @@
 #include <string>
 #include <string_view>
 
-// The file that maps port names to device files: lines "COMn=/device/path"
-// in the working directory, read at every open.
+// The file that maps port names to devices: lines "COMn=<target> [format]"
+// in the working directory, read at every open. The target is a device path
+// or a network address (tcp://HOST:PORT, rfc2217://HOST:PORT); the optional
+// line format after it ("7E1", "8N1 rtscts") is parsed by ParseLineFormat.
 inline constexpr const char* kPortMapFileName = "porty.ini";
 
-// The device file that a port name ("COM1".."COM16") stands for: the first
-// line of the mapping text whose name matches (letter case and blanks around
-// name and path ignored, CR LF or LF line ends), else /dev/ttyS(n-1) for
-// "COMn". Empty when the name is not of the form COMn and is not mapped.
+// What one mapping line gives for a port: the target (the first word after
+// "="), and the rest of the line, trimmed.
+struct PortMapEntry {
+  std::string target;
+  std::string format;
+};
+
+// The first line of the mapping text whose name matches the port (letter
+// case and blanks around name and target ignored, CR LF or LF line ends),
+// else the default device of "COMn" without a format; an empty target when
+// the name is not of the form COMn and is not mapped.
+PortMapEntry MappingForPort(std::string_view port, std::string_view mapText);
+
+// The text without the blanks, tabs and CRs that a mapping line may carry
+// around its name and target.
+std::string_view TrimMapBlanks(std::string_view text);
+
+// The target of MappingForPort alone.
 std::string DevicePathForPort(std::string_view port, std::string_view mapText);
 
 // Reads the mapping file into `text`. A missing file gives empty text and 0;

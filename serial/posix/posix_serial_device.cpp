@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "serial/posix/line_parameters.h"
 #include "serial/posix/line_state.h"
@@ -18,10 +17,10 @@
 namespace {
 
 constexpr std::uint32_t kModemEvents = ev::CTS | ev::DSR | ev::RLSD | ev::RING;
-constexpr std::uint32_t kCounterEvents = kModemEvents | ev::ERR | ev::BREAK;
 constexpr std::uint32_t kQueueEvents = ev::RXCHAR | ev::RX80FULL;
-// The line discipline's input buffer, when no queue size was given.
-constexpr std::uint32_t kKernelInputQueue = 4096;
+// What the line discipline's input buffer can hold: a larger (or no, or a
+// negative) queue size counts as full there.
+constexpr std::uint32_t kKernelInputQueue = 4095;
 
 // A device without modem lines or counters (a pseudo-terminal) refuses the
 // request with one of these; anything else is a real failure.
@@ -152,6 +151,7 @@ int PosixSerialDevice::Open(const std::string& port) {
 
 void PosixSerialDevice::Close() {
   if (fd_ < 0) return;
+  lineWatcher_.Stop();
   // Left set, exclusivity would lock this very process out of a
   // pseudo-terminal whose master stays open.
   ioctl(fd_, TIOCNXCL);
@@ -191,15 +191,12 @@ int PosixSerialDevice::SetLineParameters(const DeviceControlBlock& block) {
     return error;
   };
   if (int error = SetLineState(fd_, wanted)) return restore(error);
-  // A driver that cannot make the rate quietly picks another one; refuse
+  // A driver that cannot do what was asked (a rate, mark or space parity,
+  // 5 or 6 data bits, two stop bits, RTS/CTS) quietly leaves it out; refuse
   // the setting instead of receiving garbage.
   LineState applied;
   if (int error = GetLineState(fd_, applied)) return restore(error);
-  const std::int64_t rate = OutputRate(applied);
-  if (std::llabs(rate - static_cast<std::int64_t>(block.BaudRate)) * 100 >
-      3 * static_cast<std::int64_t>(block.BaudRate)) {
-    return restore(EINVAL);
-  }
+  if (!LineSettingsTook(wanted, applied)) return restore(EINVAL);
   if (int error = ApplyHeldLines(block)) return restore(error);
   parityChecked_.store((block.Flags & dcb::fParity) != 0);
   return 0;
@@ -213,11 +210,15 @@ int PosixSerialDevice::ApplyHeldLines(const DeviceControlBlock& block) {
 
 std::uint32_t PosixSerialDevice::EightyPercentMark() const {
   const std::uint32_t size = inputQueueSize_.load();
-  const std::uint32_t queue = size == 0 ? kKernelInputQueue : size;
+  const std::uint32_t queue = size == 0 || size > kKernelInputQueue ? kKernelInputQueue : size;
   return queue / 5 * 4 + (queue % 5) * 4 / 5;
 }
 
 int PosixSerialDevice::CollectQueueEvents(std::uint32_t& occurred) {
+  // The generation first: a read between the two queries then shows as a
+  // new generation at the next wait, never as a stale count that would hide
+  // the next small arrival.
+  const std::uint64_t generation = readGeneration_.load(std::memory_order_acquire);
   int waiting = 0;
   if (ioctl(fd_, FIONREAD, &waiting) != 0) return errno;
   const auto count = static_cast<std::uint32_t>(waiting);
@@ -225,7 +226,6 @@ int PosixSerialDevice::CollectQueueEvents(std::uint32_t& occurred) {
   // Data is reported once; it is reported again only after the reader has
   // looked at the queue or when more has arrived. A level-triggered report
   // would complete every wait while unread data sits in the queue.
-  const std::uint64_t generation = readGeneration_.load(std::memory_order_acquire);
   const bool seenByReader = !wait_.dataReported || generation != wait_.reportedGeneration;
   if (count > 0 && (seenByReader || count > wait_.reportedCount)) {
     occurred |= ev::RXCHAR;
@@ -292,8 +292,8 @@ WaitOutcome PosixSerialDevice::WaitForEvents(std::uint32_t& mask, int& error) {
 
     // A hung-up device would report POLLHUP at once on every poll: from
     // then on only the stop signal is waited for.
-    pollfd fds[2] = {{stopFd_, POLLIN, 0}, {fd_, 0, 0}};
-    const nfds_t count = wait_.hungUp ? 1 : 2;
+    pollfd fds[3] = {{stopFd_, POLLIN, 0}, {fd_, 0, 0}, {lineWatcher_.WakeFd(), 0, 0}};
+    nfds_t count = wait_.hungUp ? 1 : 2;
     int timeout = -1;
     if (!wait_.hungUp) {
       const bool wantData = (selected & kQueueEvents) != 0;
@@ -304,9 +304,16 @@ WaitOutcome PosixSerialDevice::WaitForEvents(std::uint32_t& mask, int& error) {
       } else if (wantData) {
         timeout = kLinePollMs;
       }
-      if ((modemLinesReadable_ && (selected & kModemEvents)) ||
-          (countersReadable_ && (selected & kCounterEvents))) {
-        timeout = kLinePollMs;
+      // Line changes wake the wait through the watcher; only a driver that
+      // cannot report them is looked at by timeout. Line errors and breaks
+      // are counted by the driver and read at every wake.
+      if (modemLinesReadable_ && (selected & kModemEvents)) {
+        if (lineWatcher_.Watch(fd_)) {
+          fds[2].events = POLLIN;
+          count = 3;
+        } else {
+          timeout = kLinePollMs;
+        }
       }
     }
     const int ready = ::poll(fds, count, timeout);
@@ -315,7 +322,8 @@ WaitOutcome PosixSerialDevice::WaitForEvents(std::uint32_t& mask, int& error) {
       error = errno;
       return WaitOutcome::Failed;
     }
-    if (count == 2) {
+    if (count == 3 && (fds[2].revents & POLLIN)) lineWatcher_.Consume();
+    if (count >= 2) {
       if (fds[1].revents & POLLNVAL) {
         error = EBADF;
         return WaitOutcome::Failed;

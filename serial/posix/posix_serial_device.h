@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "serial/posix/modem_line_watcher.h"
 #include "serial/posix/port_device_path.h"
 #include "serial/serial_device.h"
 
@@ -37,7 +38,8 @@ class PosixSerialDevice final : public SerialDevice {
   int Purge(std::uint32_t flags) override;
   void Close() override;
 
-  // How often lines and counters are looked at while a wait watches them.
+  // How often the queue is looked at while reported data waits unread, and
+  // the modem lines where the driver cannot wake a wait on their change.
   static constexpr int kLinePollMs = 50;
 
   // The driver's counts of line errors and modem line changes.
@@ -82,6 +84,7 @@ class PosixSerialDevice final : public SerialDevice {
   std::atomic<std::uint64_t> readGeneration_{0};
 
   WaitState wait_;
+  ModemLineWatcher lineWatcher_;
 
   std::mutex errorMutex_;
   LineCounters errorBaseline_;

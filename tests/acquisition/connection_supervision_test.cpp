@@ -37,13 +37,22 @@ TEST_F(Supervision, MissingPortIsReportedAndRetriedOnEveryTick) {
   for (int tick = 1; tick <= 3; ++tick) TickAt(2.0 * tick);
   EXPECT_EQ(port.calls, Texts(4, "Open"));
   EXPECT_EQ(screen.panel1History, Texts(4, failed));
-  EXPECT_EQ(screen.panel1Hint, "cannot open");
+  EXPECT_EQ(screen.panel1Hint,
+            "COM2 → /dev/ttyS1 (domyślnie; porty.ini go nie zmienia)\nBłąd portu: cannot open.");
   EXPECT_EQ(screen.display, kNoReadingMark);
 
   port.openFails = false;
   TickAt(8.0);
   EXPECT_EQ(screen.panel1, "port COM2, 1200bps");
-  EXPECT_EQ(screen.panel1Hint, "");
+  // No line since the start: the tooltip says so, with the speed to check.
+  EXPECT_EQ(screen.panel1Hint,
+            "COM2 → /dev/ttyS1 (domyślnie; porty.ini go nie zmienia)\n"
+            "Port jest otwarty (1200 bps), ale waga nic nie przysłała od 8 s.\n"
+            "Sprawdź, czy waga jest włączona i podłączona i czy ma ustawioną prędkość 1200 bps, "
+            "tę samą co program (Ustawienia transmisji).");
+  state.LastLineTime = now;
+  TickAt(9.0);
+  EXPECT_EQ(screen.panel1Hint, "COM2 → /dev/ttyS1 (domyślnie; porty.ini go nie zmienia)\nPort otwarty, 1200 bps.");
 }
 
 TEST_F(Supervision, SilentScaleTimeline) {

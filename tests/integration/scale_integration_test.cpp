@@ -129,7 +129,7 @@ class ScaleIntegrationTest : public QObject {
     QVERIFY(sim.Path().startsWith(QStringLiteral("/dev/")));
     TForm1 form(Environment());
     QCOMPARE(form.StatusPanel(1)->text(), QString::fromLatin1(kConnected));
-    QVERIFY(form.StatusPanel(1)->toolTip().isEmpty());
+    QVERIFY(form.StatusPanel(1)->toolTip().startsWith(QStringLiteral("COM2 → ") + sim.Path()));
 
     QTRY_COMPARE_WITH_TIMEOUT(form.Ldisplay()->text(), QStringLiteral("7.25"), kWaitMs);
     const std::vector<std::string> sent = SplitCrLf(ReadFile(WorkFile("sent.bin")));
@@ -168,7 +168,8 @@ class ScaleIntegrationTest : public QObject {
     TForm1 form(Environment());
     const QString failure = QString::fromUtf8("brak połączenia! (port COM2, 1200bps)");
     QCOMPARE(form.StatusPanel(1)->text(), failure);
-    QVERIFY(!form.StatusPanel(1)->toolTip().isEmpty());
+    QVERIFY(form.StatusPanel(1)->toolTip().contains(WorkFile("no-such-port") +
+                                                    QStringLiteral(" nie istnieje")));
     form.Timer1Timer();
     QCOMPARE(form.StatusPanel(1)->text(), failure);
     QVERIFY(!form.ComPortDriver_in().Connected());

@@ -251,7 +251,7 @@ TEST(ComThread, WindowSyncSendsOneMessagePerEventWithItsMaskBit) {
   port.Close();
 }
 
-TEST(ComThread, CloseFromInsideAHandlerHappensAfterTheDelivery) {
+TEST(ComThread, CloseFromInsideAHandlerClosesBeforeItReturns) {
   ServedPort f;
   f.port->Open();
   f.port->OnRxChar = [&](TCustomComPort& sender, std::int32_t) {
@@ -259,9 +259,10 @@ TEST(ComThread, CloseFromInsideAHandlerHappensAfterTheDelivery) {
     f.log.push_back(sender.Connected() ? "still open" : "closed inside");
   };
   f.device->Receive("x");
-  ASSERT_TRUE(f.ui.ServeUntilFor([&] { return !f.port->Connected(); }, kLimit));
-  EXPECT_EQ(f.log.back(), "AfterClose");
-  EXPECT_EQ(f.log[f.log.size() - 6], "still open");
+  ASSERT_TRUE(f.ui.ServeUntilFor([&] { return f.log.back() == "closed inside"; }, kLimit));
+  EXPECT_EQ(std::vector<std::string>(f.log.end() - 6, f.log.end()),
+            (std::vector<std::string>{"BeforeClose", "CTS-", "DSR-", "RLSD-", "AfterClose",
+                                      "closed inside"}));
   EXPECT_FALSE(f.device->IsOpen());
 }
 
@@ -269,20 +270,20 @@ TEST(ComThread, HandlersRunOnTheEventThreadWithoutSync) {
   ServedPort f;
   f.port->SetSyncMethod(smNone);
   std::thread::id handlerThread;
-  bool closedInside = true;
-  std::atomic<bool> delivered{false};
+  bool closedInside = false;
+  TestSignal delivered;
   f.port->OnRxChar = [&](TCustomComPort& sender, std::int32_t) {
     handlerThread = std::this_thread::get_id();
-    sender.Close();  // deferred to the UI thread
+    sender.Close();  // on the event thread, at once
     closedInside = !sender.Connected();
-    delivered = true;
+    delivered.Set();
   };
   f.port->Open();
   f.device->Receive("x");
-  ASSERT_TRUE(f.ui.ServeUntilFor([&] { return !f.port->Connected(); }, kLimit));
-  EXPECT_TRUE(delivered);
+  ASSERT_TRUE(delivered.WaitFor(kLimit));
   EXPECT_NE(handlerThread, std::this_thread::get_id());
-  EXPECT_FALSE(closedInside);
+  EXPECT_TRUE(closedInside);
+  EXPECT_FALSE(f.port->Connected());
 }
 
 TEST(ComThread, AWaitThatCannotStartIsRetried) {

@@ -119,3 +119,38 @@ TEST(LineParameters, DtrAndRtsHeldAsTheBlockSays) {
   EXPECT_EQ(held(dcb::fDtrControlHandshake | dcb::fRtsControlHandshake), std::pair(On, ByDriver));
   EXPECT_EQ(held(dcb::fRtsControlToggle), std::pair(Off, Off));
 }
+
+TEST(LineParameters, ASettingTheDriverLeftOutIsNotTaken) {
+  DeviceControlBlock block = Block(9600, dcb::fParity | dcb::fErrorChar | dcb::fOutX |
+                                             dcb::fRtsControlHandshake);
+  block.ByteSize = 5;
+  block.Parity = 3;  // mark
+  block.StopBits = 2;
+  const LineState wanted = Translate(block);
+  EXPECT_TRUE(LineSettingsTook(wanted, wanted));
+
+  // What drivers of cheap adapters do: each field falls back on its own.
+  const std::pair<const char*, void (*)(LineState&)> dropped[] = {
+      {"mark parity as odd", [](LineState& s) { s.cflag &= ~CMSPAR; }},
+      {"parity off", [](LineState& s) { s.cflag &= ~(PARENB | PARODD | CMSPAR); }},
+      {"5 data bits as 8", [](LineState& s) { s.cflag = (s.cflag & ~CSIZE) | CS8; }},
+      {"one stop bit", [](LineState& s) { s.cflag &= ~CSTOPB; }},
+      {"no RTS/CTS", [](LineState& s) { s.cflag &= ~CRTSCTS; }},
+      {"no XON/XOFF", [](LineState& s) { s.iflag &= ~IXON; }},
+      {"no parity check", [](LineState& s) { s.iflag &= ~INPCK; }},
+      {"another rate", [](LineState& s) { s.ospeed = 9000; s.cflag = (s.cflag & ~CBAUD) | kArbitraryRateCode; }},
+  };
+  for (const auto& [name, drop] : dropped) {
+    LineState applied = wanted;
+    drop(applied);
+    EXPECT_FALSE(LineSettingsTook(wanted, applied)) << name;
+  }
+
+  // A rate the divisor makes 2% off is what the line runs at: taken. So are
+  // fields the component does not ask for.
+  LineState close = wanted;
+  close.cflag = (close.cflag & ~CBAUD) | kArbitraryRateCode;
+  close.ospeed = 9790;
+  close.lflag |= ECHO;
+  EXPECT_TRUE(LineSettingsTook(wanted, close));
+}

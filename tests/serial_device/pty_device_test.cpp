@@ -187,4 +187,26 @@ TEST_F(PtyDevice, AfterHangUpTheWaitNeitherReturnsNorSpinsAndStopEndsIt) {
   EXPECT_EQ(device_->Read(buffer, sizeof buffer, got), EIO) << "hang-up must not read as no data";
 }
 
+TEST_F(PtyDevice, EightyPercentFullFollowsWhatTheKernelQueueHolds) {
+  // The line discipline holds 4095 bytes: a larger queue size, none or a
+  // negative one counts as that, so the mark is at 3276 bytes.
+  for (const std::uint32_t size : {8192u, 0u, static_cast<std::uint32_t>(-2048)}) {
+    SCOPED_TRACE(size);
+    OpenRaw();
+    ASSERT_EQ(device_->SetQueueSizes(size, 1024), 0);
+    Send(std::string(3300, 'x'));
+    // The bytes reach the queue in chunks: each wait sees more of them.
+    bool full = false;
+    for (int wait = 0; wait < 20 && !full; ++wait) {
+      const WaitResult result = WaitBounded(1000ms);
+      if (result.outcome != WaitOutcome::Events) break;
+      full = (result.mask & ev::RX80FULL) != 0;
+    }
+    EXPECT_TRUE(full);
+    EXPECT_EQ(device_->Purge(purge::RXCLEAR), 0);
+    device_->Close();
+  }
+}
+
 }  // namespace
+

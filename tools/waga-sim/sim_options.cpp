@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr const char* kDefaultScript = "reading:5,balance:3,silence:4000";
+constexpr const char* kDefaultScript = "reading:5,balance:3,silence:9000";
 
 std::optional<long long> Number(const std::string& text, long long min, long long max) {
   long long value = 0;
@@ -174,7 +174,7 @@ Options:
   --eol NAME         line end: crlf (default), lf, cr or lfcr
   --script STEPS     comma-separated steps, run in order; each run starts
                      with the --eol line end (default
-                     "reading:5,balance:3,silence:4000"):
+                     "reading:5,balance:3,silence:9000"):
                        reading:N   N readings like "  12.50", --interval apart
                        burst:N     N readings back to back
                        balance:N   a balance report with N records: an empty

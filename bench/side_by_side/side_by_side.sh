@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Waga side by side with tio, picocom and a bare reader on the same stream
+# from one pseudo-terminal: paced at a scale's line rate and unpaced.
+#
+#   bench/side_by_side/side_by_side.sh [paced-lines] [burst-lines] [repetitions] [build-dir]
+#
+# Defaults: 30000 paced lines at 1280 lines/s, 300000 burst lines, 3
+# repetitions, build directory "build". The programs take turns within each
+# repetition; the table gives medians. Raw results go to
+# $build/side_by_side.txt. Figures are CPU seconds of the program alone.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+paced=${1:-30000}
+burst=${2:-300000}
+reps=${3:-3}
+build=${4:-build}
+rate=1280
+
+missing=()
+command -v tio >/dev/null || missing+=(tio)
+command -v picocom >/dev/null || missing+=(picocom)
+if ((${#missing[@]})); then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+fi
+if [[ ! -f $build/build.ninja ]]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j2 --target pty_feeder bare_reader waga_offscreen
+bin=$build/bench/side_by_side
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+out=$build/side_by_side.txt
+: >"$out"
+
+run() {  # label lines rate program...
+  local label=$1 lines=$2 r=$3
+  shift 3
+  "$bin/pty_feeder" --label "$label" --log "$work/log" --lines "$lines" --rate "$r" -- "$@" |
+    tee -a "$out"
+}
+one() {  # label lines rate
+  case $1 in
+    waga5000) run "$1" "$2" "$3" "$bin/waga_offscreen" '{tty}' "$work/log" 5000 ;;
+    waga300) run "$1" "$2" "$3" "$bin/waga_offscreen" '{tty}' "$work/log" 300 ;;
+    tio) run "$1" "$2" "$3" tio -b 115200 --log --log-file "$work/log" '{tty}' ;;
+    picocom) run "$1" "$2" "$3" picocom -q -b 115200 --logfile "$work/log" '{tty}' ;;
+    bare) run "$1" "$2" "$3" "$bin/bare_reader" '{tty}' "$work/log" ;;
+  esac
+}
+
+programs=(waga5000 tio waga300 picocom bare)
+for ((i = 0; i < reps; i++)); do
+  # Each repetition starts one program further on, so no program always
+  # follows the same one.
+  for ((k = 0; k < ${#programs[@]}; k++)); do
+    one "${programs[(k + i) % ${#programs[@]}]}" "$paced" "$rate"
+  done
+done
+if ((burst > 0)); then
+  for ((i = 0; i < reps; i++)); do
+    for p in waga5000 tio picocom bare; do one "$p" "$burst" 0; done
+  done
+fi
+/usr/bin/python3 bench/side_by_side/table.py "$out"
