@@ -65,6 +65,7 @@ mkdir -p "$feeds"
 rm -f "$WINEPREFIX/dosdevices/com7"
 coproc PTYS { exec "$build/wine_com_ptys" "$WINEPREFIX/dosdevices" "$feeds" COM5 COM6; }
 ptys_in=${PTYS[1]}
+ptys_pid=$PTYS_PID  # bash unsets PTYS_PID once the helper has ended
 read -r ready <&"${PTYS[0]}"
 [[ $ready == ready ]] || { echo "the pseudo-terminals could not be set up" >&2; exit 1; }
 
@@ -76,6 +77,6 @@ LD_PRELOAD=$build/pty_modem_shim.so \
   ctest --test-dir "$build/waga" --output-on-failure -j "$jobs" ${CTEST_ARGS:-} || status=$?
 
 exec {ptys_in}>&-
-wait "$PTYS_PID" || true
+wait "$ptys_pid" || true
 "$wineserver" --kill || true
 exit "$status"

@@ -1,6 +1,7 @@
 #include "serial/win32/system_records.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #define WAGA_SAME_FIELD(field)                                               \
@@ -41,4 +42,17 @@ COMMTIMEOUTS SystemTimeouts(const DeviceTimeouts& timeouts) {
   system.WriteTotalTimeoutMultiplier = timeouts.WriteTotalTimeoutMultiplier;
   system.WriteTotalTimeoutConstant = timeouts.WriteTotalTimeoutConstant;
   return system;
+}
+
+bool LineSettingsTook(const DCB& wanted, const DCB& applied) {
+  if (wanted.ByteSize != applied.ByteSize || wanted.Parity != applied.Parity ||
+      wanted.StopBits != applied.StopBits || wanted.fParity != applied.fParity ||
+      wanted.fOutxCtsFlow != applied.fOutxCtsFlow || wanted.fOutX != applied.fOutX ||
+      wanted.fInX != applied.fInX) {
+    return false;
+  }
+  const std::int64_t rate = wanted.BaudRate;
+  const std::int64_t got = applied.BaudRate;
+  const std::int64_t off = rate > got ? rate - got : got - rate;
+  return off * 100 <= 3 * rate;
 }

@@ -58,8 +58,18 @@ int Win32SerialDevice::SetQueueSizes(std::uint32_t input, std::uint32_t output) 
 
 int Win32SerialDevice::SetLineParameters(const DeviceControlBlock& block) {
   if (!IsOpen()) return kNotOpen;
-  DCB system = SystemControlBlock(block);
-  return Result(SetCommState(handle_, &system));
+  DCB before{};
+  before.DCBlength = sizeof before;
+  if (!GetCommState(handle_, &before)) return LastError();
+  DCB wanted = SystemControlBlock(block);
+  if (!SetCommState(handle_, &wanted)) return LastError();
+  DCB applied{};
+  applied.DCBlength = sizeof applied;
+  int error = Result(GetCommState(handle_, &applied));
+  if (error == 0 && !LineSettingsTook(wanted, applied)) error = ERROR_INVALID_PARAMETER;
+  // Refused after all: the line keeps the state it had.
+  if (error != 0) SetCommState(handle_, &before);
+  return error;
 }
 
 int Win32SerialDevice::SetTimeouts(const DeviceTimeouts& timeouts) {

@@ -8,7 +8,9 @@
 #include "serial/serial_device.h"
 
 // A Windows communications device ("\\.\COMn") driven through kernel32 with
-// overlapped I/O. Errors are GetLastError() numbers.
+// overlapped I/O. Errors are GetLastError() numbers. New line settings are
+// read back: a driver that quietly kept something else gives
+// ERROR_INVALID_PARAMETER, and the line keeps the state it had.
 //
 // Threads: one thread waits for events while another reads, queries and
 // purges the same handle, as the system allows. Open, the setters and Close

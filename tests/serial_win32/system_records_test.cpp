@@ -61,3 +61,35 @@ TEST(SystemRecords, TimeoutsKeepTheirFieldOrder) {
   EXPECT_EQ(timeouts.WriteTotalTimeoutMultiplier, 100u);
   EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 1000u);
 }
+
+TEST(SystemRecords, ReadBackRefusesWhatTheDriverQuietlyLeftOut) {
+  TComPort port("ComPortDriver_in");
+  port.SetBaudRate(br115200);
+  const DCB wanted = SystemControlBlock(port.MakeDeviceControlBlock());
+  EXPECT_TRUE(LineSettingsTook(wanted, wanted));
+
+  // The lines' modes and the characters are the driver's to report.
+  DCB reported = wanted;
+  reported.fRtsControl = RTS_CONTROL_ENABLE;
+  reported.fDtrControl = DTR_CONTROL_ENABLE;
+  reported.XonLim = 2048;
+  reported.EofChar = 26;
+  EXPECT_TRUE(LineSettingsTook(wanted, reported));
+  reported.BaudRate = 115200 * 103 / 100;  // a UART's nearest divisor
+  EXPECT_TRUE(LineSettingsTook(wanted, reported));
+
+  const auto changed = [&](auto change) {
+    DCB applied = wanted;
+    change(applied);
+    return LineSettingsTook(wanted, applied);
+  };
+  EXPECT_FALSE(changed([](DCB& d) { d.BaudRate = 9600; }));
+  EXPECT_FALSE(changed([](DCB& d) { d.BaudRate = 115200 * 104 / 100; }));
+  EXPECT_FALSE(changed([](DCB& d) { d.ByteSize = 7; }));
+  EXPECT_FALSE(changed([](DCB& d) { d.Parity = EVENPARITY; }));
+  EXPECT_FALSE(changed([](DCB& d) { d.StopBits = TWOSTOPBITS; }));
+  EXPECT_FALSE(changed([](DCB& d) { d.fParity = 1; }));
+  EXPECT_FALSE(changed([](DCB& d) { d.fOutxCtsFlow = 1; }));
+  EXPECT_FALSE(changed([](DCB& d) { d.fOutX = 1; }));
+  EXPECT_FALSE(changed([](DCB& d) { d.fInX = 1; }));
+}
