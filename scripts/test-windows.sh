@@ -5,6 +5,8 @@
 # this script links to Linux pseudo-terminals.
 #
 #   WIN_BUILD_DIR   build folder (default build-windows)
+#   CMAKE_C_COMPILER_LAUNCHER, CMAKE_CXX_COMPILER_LAUNCHER (e.g. ccache), as
+#                   CMake takes them from the environment
 #   CTEST_ARGS      extra arguments for ctest
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,15 +34,13 @@ gtest_prefix=$build/googletest-install
 if [[ ! -f $gtest_prefix/lib/cmake/GTest/GTestConfig.cmake ]]; then
   cmake -S /usr/src/googletest -B "$build/googletest" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$gtest_prefix" \
-    -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+    -DCMAKE_INSTALL_PREFIX="$gtest_prefix"
   cmake --build "$build/googletest" -j "$jobs"
   cmake --install "$build/googletest"
 fi
 
 cmake -S . -B "$build/waga" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DWAGA_QT=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
-  -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+  -DWAGA_QT=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest"
 cmake --build "$build/waga" -j "$jobs"
 
 # Test support that runs on the Linux side.
