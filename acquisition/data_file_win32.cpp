@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "acquisition/data_file.h"
+#include "platform/win32/write_all.h"
 
 namespace {
 
@@ -22,19 +23,6 @@ HANDLE OpenForAppend(const std::string& fileName) {
     }
     Sleep(kOpenRetryMs);
   }
-}
-
-bool WriteAll(HANDLE file, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD written = 0;
-    const auto chunk = static_cast<DWORD>(bytes.size() - done);
-    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-      return false;
-    }
-    done += written;
-  }
-  return true;
 }
 
 }  // namespace

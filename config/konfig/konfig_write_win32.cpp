@@ -6,21 +6,9 @@
 #include <windows.h>
 
 #include "config/konfig/konfig.h"
+#include "platform/win32/write_all.h"
 
 namespace {
-
-bool WriteAll(HANDLE file, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    DWORD written = 0;
-    const auto chunk = static_cast<DWORD>(text.size() - done);
-    if (!WriteFile(file, text.data() + done, chunk, &written, nullptr) || written == 0) {
-      return false;
-    }
-    done += written;
-  }
-  return true;
-}
 
 bool PutInPlace(const std::string& temporary, const std::string& path, bool exists) {
   if (exists && ReplaceFileA(path.c_str(), temporary.c_str(), nullptr,

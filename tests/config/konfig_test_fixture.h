@@ -34,6 +34,18 @@ class KonfigFile : public ::testing::Test {
     std::ifstream in(path_, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
+  // The message of the error that loading a konfig.ini which is a folder
+  // raises; empty when none is raised.
+  std::string FolderReadError() {
+    fs::create_directory(path_);
+    KonfigSettings s;
+    try {
+      LoadKonfig(s, path_);
+    } catch (const KonfigReadError& error) {
+      return error.what();
+    }
+    return {};
+  }
   KonfigSettings Load(const std::string& bytes) {
     Write(bytes);
     KonfigSettings settings;
