@@ -1,6 +1,5 @@
 // The main window: start-up (FormCreate) and close (FormClose).
 
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
