@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRawFont>
 #include <QStyle>
@@ -47,7 +48,7 @@ void ReadingLabel::LayOut() {
   }
 }
 
-const ReadingLabel::Glyph& ReadingLabel::GlyphPicture(quint32 index, int quarter) {
+const ReadingLabel::Glyph& ReadingLabel::GlyphPicture(quint32 index, int quarter, qreal ratio) {
   const quint64 key = (quint64{index} << 8) | static_cast<quint64>(quarter);
   auto found = glyphs_.find(key);
   if (found != glyphs_.end()) return *found;
@@ -59,7 +60,8 @@ const ReadingLabel::Glyph& ReadingLabel::GlyphPicture(quint32 index, int quarter
                         static_cast<int>(std::floor(bounds.top())) - 1);
   const QSize size(static_cast<int>(std::ceil(bounds.right())) - glyph.offset.x() + 1,
                    static_cast<int>(std::ceil(bounds.bottom())) - glyph.offset.y() + 1);
-  glyph.picture = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+  glyph.picture = QImage(size.expandedTo(QSize(1, 1)) * ratio, QImage::Format_ARGB32_Premultiplied);
+  glyph.picture.setDevicePixelRatio(ratio);
   glyph.picture.fill(Qt::transparent);
   if (!bounds.isEmpty()) {
     QGlyphRun run;
@@ -91,6 +93,14 @@ void ReadingLabel::paintEvent(QPaintEvent*) {
     top += (area.height() - height_) / 2;
   }
   QPainter painter(this);
+  // As many pixels as the target has for them (a scaled screen, a grab),
+  // so that the glyphs stay sharp.
+  const QPaintDevice* target = painter.paintEngine() ? painter.paintEngine()->paintDevice() : this;
+  const qreal ratio = target->devicePixelRatioF();
+  if (ratio != glyphRatio_) {
+    glyphs_.clear();
+    glyphRatio_ = ratio;
+  }
   for (const Placed& glyph : placed_) {
     const qreal x = left + glyph.position.x();
     int whole = static_cast<int>(std::floor(x));
@@ -100,7 +110,7 @@ void ReadingLabel::paintEvent(QPaintEvent*) {
       quarter = 0;
     }
     const int baseline = static_cast<int>(std::lround(top + glyph.position.y()));
-    const Glyph& picture = GlyphPicture(glyph.index, quarter);
+    const Glyph& picture = GlyphPicture(glyph.index, quarter, ratio);
     painter.drawImage(QPoint(whole, baseline) + picture.offset, picture.picture);
   }
 }

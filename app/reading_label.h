@@ -32,7 +32,7 @@ class ReadingLabel final : public QLabel {
 
   // The glyphs of the caption, laid out again when it has changed.
   void LayOut();
-  const Glyph& GlyphPicture(quint32 index, int quarter);
+  const Glyph& GlyphPicture(quint32 index, int quarter, qreal ratio);
 
   QString laidOut_;
   bool laidOutValid_ = false;
@@ -40,4 +40,5 @@ class ReadingLabel final : public QLabel {
   qreal height_ = 0;
   QVector<Placed> placed_;
   QHash<quint64, Glyph> glyphs_;  // by glyph index and quarter pixel
+  qreal glyphRatio_ = 1;          // device pixels per pixel of the pictures
 };

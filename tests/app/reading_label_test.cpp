@@ -8,7 +8,8 @@
 
 namespace {
 
-QImage Drawn(QLabel& label, const QString& text) {
+// The label drawn into an image with `ratio` device pixels per pixel.
+QImage Drawn(QLabel& label, const QString& text, qreal ratio = 1) {
   label.setFont(ArialFont(96));
   label.setAlignment(Qt::AlignRight | Qt::AlignTop);
   label.setAutoFillBackground(true);
@@ -18,7 +19,10 @@ QImage Drawn(QLabel& label, const QString& text) {
   label.setPalette(palette);
   label.resize(345, 97);
   label.setText(text);
-  return label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  QImage image(label.size() * ratio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
+  label.render(&image);
+  return image;
 }
 
 // The box of the pixels darker than mid grey.
@@ -40,25 +44,29 @@ class ReadingLabelTest : public QObject {
  private slots:
   void drawsTheCaptionWhereAndAsAPlainLabelDoes_data() {
     QTest::addColumn<QString>("text");
-    QTest::newRow("reading") << QStringLiteral("12.50");
-    QTest::newRow("negative") << QStringLiteral("-0.5");
-    QTest::newRow("no reading") << QStringLiteral("- - - - -");
-    QTest::newRow("too wide") << QStringLiteral("-123456.789");
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("reading") << QStringLiteral("12.50") << 1.0;
+    QTest::newRow("negative") << QStringLiteral("-0.5") << 1.0;
+    QTest::newRow("no reading") << QStringLiteral("- - - - -") << 1.0;
+    QTest::newRow("too wide") << QStringLiteral("-123456.789") << 1.0;
+    QTest::newRow("scaled screen") << QStringLiteral("12.50") << 2.0;
   }
 
   void drawsTheCaptionWhereAndAsAPlainLabelDoes() {
     QFETCH(QString, text);
+    QFETCH(qreal, ratio);
     QLabel plain;
     ReadingLabel reading;
-    const QImage expected = Drawn(plain, text);
+    const QImage expected = Drawn(plain, text, ratio);
     // Twice: the second paint draws from the glyph pictures made by the first.
-    Drawn(reading, QStringLiteral("0"));
-    const QImage actual = Drawn(reading, text);
+    Drawn(reading, QStringLiteral("0"), ratio);
+    const QImage actual = Drawn(reading, text, ratio);
     const QRect ink = Ink(expected);
     QVERIFY(!ink.isEmpty());
     const QRect drawn = Ink(actual);
-    QVERIFY2(std::abs(drawn.left() - ink.left()) <= 1 && std::abs(drawn.right() - ink.right()) <= 1 &&
-                 std::abs(drawn.top() - ink.top()) <= 1 && std::abs(drawn.bottom() - ink.bottom()) <= 1,
+    const int near = static_cast<int>(ratio);  // device pixels
+    QVERIFY2(std::abs(drawn.left() - ink.left()) <= near && std::abs(drawn.right() - ink.right()) <= near &&
+                 std::abs(drawn.top() - ink.top()) <= near && std::abs(drawn.bottom() - ink.bottom()) <= near,
              qPrintable(QStringLiteral("ink %1,%2-%3,%4 instead of %5,%6-%7,%8")
                             .arg(drawn.left()).arg(drawn.top()).arg(drawn.right()).arg(drawn.bottom())
                             .arg(ink.left()).arg(ink.top()).arg(ink.right()).arg(ink.bottom())));
@@ -84,7 +92,8 @@ class ReadingLabelTest : public QObject {
     palette.setColor(QPalette::WindowText, Qt::white);
     palette.setColor(QPalette::Window, Qt::black);
     reading.setPalette(palette);
-    const QImage image = reading.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage image(reading.size(), QImage::Format_RGB32);
+    reading.render(&image);
     // White on black: only the glyph is light.
     int light = 0;
     for (int y = 0; y < image.height(); ++y) {
