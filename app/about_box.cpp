@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
+#include <QWindow>
 
 #include "app/bevel_panel.h"
 #include "app/click_label.h"
@@ -107,29 +108,41 @@ TAboutBox::TAboutBox(QWidget* parent)
   okButton_->setAutoDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
 
-  Resize(kCollapsedPanel, kCollapsedHeight);
+  Resize(kCollapsedPanel);
 }
 
 int TAboutBox::OuterHeight() const { return frameGeometry().height(); }
 
-void TAboutBox::Resize(int panelHeight, int outerHeight) {
-  const int frame = frameGeometry().height() - height();
+int TAboutBox::DesignedOuterHeight() const { return panel1_->height() + kBelowPanel; }
+
+void TAboutBox::Resize(int panelHeight) {
   panel1_->resize(panel1_->width(), panelHeight);
-  setFixedSize(kClientWidth, outerHeight - frame);
-  okButton_->move(okButton_->x(), outerHeight - 63);
+  okButton_->move(okButton_->x(), DesignedOuterHeight() - 63);
+  FitFrame();
+}
+
+// The client area is what is left of the designed outer height inside the
+// window manager's frame. The frame is known only some time after the window
+// is first shown (and may change), so this runs again on every move, resize
+// and activation; it changes nothing once the size is right.
+void TAboutBox::FitFrame() {
+  QMargins frame;
+  if (QWindow* window = windowHandle(); window != nullptr && isVisible()) {
+    frame = window->frameMargins();
+  }
+  const QSize client(kClientWidth, DesignedOuterHeight() - frame.top() - frame.bottom());
+  if (client.height() > 0 && (size() != client || minimumSize() != client || maximumSize() != client)) {
+    setFixedSize(client);
+  }
 }
 
 void TAboutBox::FormActivate() {
-  Resize(kCollapsedPanel, kCollapsedHeight);
+  Resize(kCollapsedPanel);
   lversion_->setText(U(maker::kVersionTag));
 }
 
 void TAboutBox::IqelClick() {
-  if (panel1_->height() == kCollapsedPanel) {
-    Resize(kExpandedPanel, kExpandedHeight);
-  } else {
-    Resize(kCollapsedPanel, kCollapsedHeight);
-  }
+  Resize(panel1_->height() == kCollapsedPanel ? kExpandedPanel : kCollapsedPanel);
 }
 
 void TAboutBox::Label3Click() { openUrl_(U(maker::kWebUrl)); }
@@ -147,6 +160,21 @@ void TAboutBox::SetLinkColour(ClickLabel* label, const QColor& colour) {
 void TAboutBox::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+bool TAboutBox::event(QEvent* event) {
+  const bool handled = QDialog::event(event);
+  switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::WindowActivate:
+      FitFrame();
+      break;
+    default:
+      break;
+  }
+  return handled;
 }
 
 // Centred over the main window each time it is shown.

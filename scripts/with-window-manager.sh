@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs a command on a virtual X display (Xvfb) managed by openbox, so that
+# windows get a real frame, real activation and the window manager's
+# allowed actions. Exits 77 (a skipped test for ctest) when Xvfb or openbox
+# is not installed.
+#   scripts/with-window-manager.sh command [argument...]
+set -uo pipefail
+if ! command -v Xvfb >/dev/null || ! command -v openbox >/dev/null || ! command -v xprop >/dev/null; then
+  echo "with-window-manager.sh: Xvfb, openbox or xprop missing (scripts/setup.sh test installs them)" >&2
+  exit 77
+fi
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display and writes its number to the pipe.
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 30 number <"$work/display" || { cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$number"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+# openbox has taken over once the root window names its check window.
+for _ in $(seq 300); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  kill -0 "${pids[1]}" 2>/dev/null || { cat "$work/openbox.log" >&2; exit 1; }
+  sleep 0.1
+done
+
+"$@"
