@@ -12,6 +12,7 @@
 #include "app/look.h"
 #include "app/maker.h"
 #include "app/pictures.h"
+#include "platform/window_frames.h"
 
 namespace {
 
@@ -27,11 +28,16 @@ Label* AutoLabel(Label* label, int left, int top) {
   return label;
 }
 
+// The frame around a shown window; none while it is hidden or not yet framed.
+QMargins KnownFrame(const QWidget* window) {
+  QWindow* handle = window->windowHandle();
+  return handle != nullptr && window->isVisible() ? handle->frameMargins() : QMargins();
+}
+
 }  // namespace
 
 TAboutBox::TAboutBox(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, kDialogFrame),
       openUrl_([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(U("O producencie..."));
@@ -124,12 +130,13 @@ void TAboutBox::Resize(int panelHeight) {
 // The client area is what is left of the designed outer height inside the
 // window manager's frame. The frame is known only some time after the window
 // is first shown (and may change), so this runs again on every move, resize
-// and activation; it changes nothing once the size is right.
+// and activation; it changes nothing once the size is right. Until its own
+// frame is known the window takes its owner's, which the same window manager
+// draws alike in all but the buttons.
 void TAboutBox::FitFrame() {
-  QMargins frame;
-  if (QWindow* window = windowHandle(); window != nullptr && isVisible()) {
-    frame = window->frameMargins();
-  }
+  const QMargins frame = KnownFrame(this).isNull() && parentWidget() != nullptr
+                             ? KnownFrame(parentWidget()->window())
+                             : KnownFrame(this);
   const QSize client(kClientWidth, DesignedOuterHeight() - frame.top() - frame.bottom());
   if (client.height() > 0 && (size() != client || minimumSize() != client || maximumSize() != client)) {
     setFixedSize(client);

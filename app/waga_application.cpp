@@ -6,6 +6,7 @@
 #include "acquisition/text/win1250.h"
 #include "app/look.h"
 #include "platform/qt_text.h"
+#include "platform/window_frames.h"
 
 WagaApplication::WagaApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The title names the program to the desktop (task bar, window grouping).
@@ -26,7 +27,10 @@ bool WagaApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void ShowStandardException(const std::string& message) {
-  QMessageBox::critical(nullptr, QApplication::applicationName(), ToQString(message));
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), ToQString(message),
+                  QMessageBox::Ok);
+  box.setWindowFlags(kDialogFrame);
+  box.exec();
 }
 
 std::string UnknownErrorText() { return Utf8ToCp1250("Nieznany błąd."); }

@@ -23,6 +23,8 @@ test_packages=(
   poppler-utils xvfb xauth x11-apps x11-utils openbox imagemagick
   locales clang
   ser2net
+  # the window test under openbox: real pointer input (xdotool)
+  xdotool
 )
 
 # --- the Debian package and its checks ------------------------------------
