@@ -6,6 +6,7 @@
 #include "acquisition/text/win1250.h"
 #include "app/look.h"
 #include "platform/qt_text.h"
+#include "platform/qt_translations.h"
 #include "platform/window_frames.h"
 
 WagaApplication::WagaApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -13,6 +14,7 @@ WagaApplication::WagaApplication(int& argc, char** argv) : QApplication(argc, ar
   // It is not a display name, which would be appended to every caption.
   setApplicationName(QStringLiteral("Waga QEL"));
   InstallWagaLook(*this);
+  InstallQtPolishTexts(*this);
 }
 
 bool WagaApplication::notify(QObject* receiver, QEvent* event) {

@@ -14,6 +14,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   fonts-liberation2 fontconfig
+  # Qt's own standard texts in Polish (qtbase_pl.qm, loaded at start-up)
   qt6-translations-l10n
 )
 
