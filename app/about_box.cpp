@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QWindow>
+#include <utility>
 
 #include "app/bevel_panel.h"
 #include "app/click_label.h"
@@ -26,6 +27,15 @@ Label* AutoLabel(Label* label, int left, int top) {
   label->move(left, top);
   label->adjustSize();
   return label;
+}
+
+// The designed places were measured in a narrower font than the one that
+// stands in for it: a caption that would run into the link beside it moves
+// left, so that it ends a little before the link begins.
+void KeepLeftOf(QLabel* label, const QWidget* link) {
+  constexpr int kGap = 3;
+  const int right = link->x() - kGap;
+  if (label->geometry().right() >= right) label->move(right - label->width(), label->y());
 }
 
 // The frame around a shown window; none while it is hidden or not yet framed.
@@ -63,11 +73,13 @@ TAboutBox::TAboutBox(QWidget* parent)
   iqel_->setToolTip(U("Kliknij, aby dowiedzieć się więcej o produktach Qel..."));
   connect(iqel_, &ClickLabel::clicked, this, &TAboutBox::IqelClick);
 
-  AutoLabel(new QLabel(U("Internet:"), panel1_), 39, 96);
+  auto* label4 = AutoLabel(new QLabel(U("Internet:"), panel1_), 39, 96);
+  label4->setObjectName(QStringLiteral("Label4"));
   label3_ = AutoLabel(new ClickLabel(U(maker::kWeb), panel1_), 80, 96);
   label3_->setObjectName(QStringLiteral("Label3"));
   label3_->setToolTip(U("Odwiedź naszą stronę internetową"));
-  AutoLabel(new QLabel(U("E-mail:"), panel1_), 55, 120);
+  auto* label1 = AutoLabel(new QLabel(U("E-mail:"), panel1_), 55, 120);
+  label1->setObjectName(QStringLiteral("Label1"));
   lqelemail_ = AutoLabel(new ClickLabel(U(maker::kMail), panel1_), 88, 120);
   lqelemail_->setObjectName(QStringLiteral("Lqelemail"));
   lqelemail_->setToolTip(U("Napisz do nas"));
@@ -80,6 +92,9 @@ TAboutBox::TAboutBox(QWidget* parent)
     SetLinkColour(link, kLinkUp);
     connect(link, &ClickLabel::mouseDown, this, [this, link] { SetLinkColour(link, kLinkDown); });
     connect(link, &ClickLabel::mouseUp, this, [this, link] { SetLinkColour(link, kLinkUp); });
+  }
+  for (auto [label, link] : {std::pair{label4, label3_}, std::pair{label1, lqelemail_}}) {
+    KeepLeftOf(label, link);
   }
   connect(label3_, &ClickLabel::clicked, this, &TAboutBox::Label3Click);
   connect(lqelemail_, &ClickLabel::clicked, this, &TAboutBox::LqelemailClick);

@@ -1,14 +1,33 @@
 #include <QDialogButtonBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionMenuItem>
 #include <QTest>
 
 #include "app/waga_application.h"
 
-// The program's application object loads Qt's Polish texts at start-up.
-class QtTranslationsTest : public QObject {
+// What the program's application object sets up at start-up: Qt's own
+// texts in Polish, and the look of the windows.
+class WagaApplicationTest : public QObject {
   Q_OBJECT
+
+ private:
+  static QImage MenuMark(QStyleOptionMenuItem::CheckType type) {
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QStyleOptionMenuItem option;
+    option.rect = image.rect();
+    option.state = QStyle::State_Enabled;
+    option.palette = QApplication::palette();
+    option.checkType = type;
+    option.checked = true;
+    QPainter painter(&image);
+    QApplication::style()->drawPrimitive(QStyle::PE_IndicatorMenuCheckMark, &option, &painter);
+    return image;
+  }
 
  private slots:
   void standardButtonsReadInPolish() {
@@ -31,13 +50,25 @@ class QtTranslationsTest : public QObject {
       QVERIFY2(!texts.contains(QLatin1String(english)), qPrintable(texts.join(u'|')));
     }
   }
+
+  // A radio item of a menu shows a radio mark, not the tick of an
+  // independent option.
+  void radioItemsOfAMenuShowTheirOwnMark() {
+    const QImage radio = MenuMark(QStyleOptionMenuItem::Exclusive);
+    const QImage tick = MenuMark(QStyleOptionMenuItem::NonExclusive);
+    QImage blank(radio.size(), radio.format());
+    blank.fill(Qt::white);
+    QVERIFY(radio != blank);
+    QVERIFY(tick != blank);
+    QVERIFY(radio != tick);
+  }
 };
 
 int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   WagaApplication app(argc, argv);
-  QtTranslationsTest test;
+  WagaApplicationTest test;
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "qt_translations_test.moc"
+#include "waga_application_test.moc"
