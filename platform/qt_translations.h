@@ -7,6 +7,7 @@
 
 class QCoreApplication;
 
-// Loads and installs Qt's Polish translation; false (and the texts stay
-// English) when the system has none.
+// Makes Polish the locale Qt formats with, and loads and installs Qt's
+// Polish translation; false (and the texts stay English) when the system has
+// none.
 bool InstallQtPolishTexts(QCoreApplication& app);

@@ -51,6 +51,12 @@ class WagaApplicationTest : public QObject {
     }
   }
 
+  // The file dialog's dates and sizes, as Qt formats them for the user.
+  void datesAndSizesShownByQtArePolish() {
+    QCOMPARE(QLocale().monthName(12, QLocale::LongFormat), QString::fromUtf8("grudnia"));
+    QCOMPARE(QLocale().toString(1.5), QStringLiteral("1,5"));
+  }
+
   // A radio item of a menu shows a radio mark, not the tick of an
   // independent option.
   void radioItemsOfAMenuShowTheirOwnMark() {
