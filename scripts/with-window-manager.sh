@@ -26,13 +26,26 @@ read -r -t 30 number <"$work/display" || { cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$number"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-# openbox has taken over once the root window names its check window.
-for _ in $(seq 300); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  kill -0 "${pids[1]}" 2>/dev/null || { cat "$work/openbox.log" >&2; exit 1; }
+# The server answers before anything else connects.
+for _ in $(seq 100); do
+  xprop -root >/dev/null 2>&1 && break
+  kill -0 "${pids[0]}" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
   sleep 0.1
 done
+
+# openbox has taken over once the root window names its check window. One
+# more start if it gives up early (a display just opened can refuse a client).
+managed=0
+for _attempt in 1 2; do
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 300); do
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then managed=1; break; fi
+    kill -0 "${pids[-1]}" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ "$managed" = 1 ] && break
+done
+[ "$managed" = 1 ] || { cat "$work/openbox.log" >&2; exit 1; }
 
 "$@"
