@@ -153,7 +153,8 @@ void TAboutBox::FitFrame() {
                              ? KnownFrame(parentWidget()->window())
                              : KnownFrame(this);
   const QSize client(kClientWidth, DesignedOuterHeight() - frame.top() - frame.bottom());
-  if (client.height() > 0 && (size() != client || minimumSize() != client || maximumSize() != client)) {
+  if (client.height() > 0 &&
+      (size() != client || minimumSize() != client || maximumSize() != client)) {
     setFixedSize(client);
   }
 }

@@ -32,8 +32,8 @@ GlyphButton::Layout GlyphButton::Arrange() const {
   Layout layout;
   layout.font = font;
   layout.glyph = QPoint(left + shift, (height() - glyph.height()) / 2 + shift);
-  layout.caption = QRect(left + glyph.width() + spacing + shift, area.top() + shift, textWidth,
-                         area.height());
+  layout.caption =
+      QRect(left + glyph.width() + spacing + shift, area.top() + shift, textWidth, area.height());
   return layout;
 }
 

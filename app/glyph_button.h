@@ -9,8 +9,7 @@
 // font gets smaller, a pixel at a time, until glyph and caption fit.
 class GlyphButton : public QPushButton {
  public:
-  GlyphButton(const QString& caption, const QPixmap& glyph = QPixmap(),
-              QWidget* parent = nullptr);
+  GlyphButton(const QString& caption, const QPixmap& glyph = QPixmap(), QWidget* parent = nullptr);
 
   // Where the caption is drawn, and in which font.
   QRect CaptionRect() const;

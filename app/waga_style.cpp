@@ -12,8 +12,8 @@ void WagaStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
     QProxyStyle::drawPrimitive(element, option, painter, widget);
     return;
   }
-  const QColor colour = option->palette.color(
-      (option->state & State_On) ? QPalette::HighlightedText : QPalette::Text);
+  const QColor colour = option->palette.color((option->state & State_On) ? QPalette::HighlightedText
+                                                                         : QPalette::Text);
   const int diameter = std::max(4, std::min(option->rect.width(), option->rect.height()) / 3);
   QRectF dot(0, 0, diameter, diameter);
   dot.moveCenter(QRectF(option->rect).center());

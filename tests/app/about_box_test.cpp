@@ -60,7 +60,7 @@ class AboutBoxTest : public QObject {
 
   void cleanup() { form_.reset(); }
 
-  void showsCollapsedWithTheVersionTag() {
+  void firstActivationShowsItCollapsedWithTheVersionTag() {
     QCOMPARE(about_->windowTitle(), QStringLiteral("O producencie..."));
     form_->MMabout()->trigger();
     WaitActive(about_);
@@ -115,7 +115,8 @@ class AboutBoxTest : public QObject {
 
   // "Internet:" and "E-mail:" end before their links begin, on the same line.
   void labelsDoNotRunIntoTheirLinks() {
-    for (auto [name, link] : {std::pair{"Label4", about_->Label3()}, std::pair{"Label1", about_->Lqelemail()}}) {
+    for (auto [name, link] :
+         {std::pair{"Label4", about_->Label3()}, std::pair{"Label1", about_->Lqelemail()}}) {
       auto* label = about_->Panel1()->findChild<QLabel*>(QLatin1String(name));
       QVERIFY(label != nullptr);
       QVERIFY2(label->geometry().right() < link->x(), name);

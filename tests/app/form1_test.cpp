@@ -241,7 +241,8 @@ class Form1Test : public QObject {
     // One exclusive group, so the menu draws them as radio items.
     QActionGroup* group = form.Mwaga()->actionGroup();
     QVERIFY(group != nullptr && group->isExclusive());
-    QCOMPARE(group->actions(), QList<QAction*>({form.Mwaga(), form.Mplik(), form.Mpodglad(), form.MBilans()}));
+    QCOMPARE(group->actions(),
+             QList<QAction*>({form.Mwaga(), form.Mplik(), form.Mpodglad(), form.MBilans()}));
 
     form.Mpodglad()->trigger();
     QCOMPARE(form.PCustawienia()->currentIndex(), 2);
@@ -297,13 +298,15 @@ class Form1Test : public QObject {
   // inside their bevel, in a font no smaller than 9 px.
   void printButtonsShowTheirWholeCaptions() {
     TForm1 form(Environment());
-    for (QPushButton* pushButton : {form.BBdrukuj(), form.BBdrukuj_bilans(), form.BBdrukuj_szczbilans()}) {
+    for (QPushButton* pushButton :
+         {form.BBdrukuj(), form.BBdrukuj_bilans(), form.BBdrukuj_szczbilans()}) {
       auto* button = dynamic_cast<GlyphButton*>(pushButton);
       QVERIFY(button != nullptr);
       const QRect caption = button->CaptionRect();
       QVERIFY2(button->ContentArea().contains(caption), qPrintable(button->text()));
-      QVERIFY2(QFontMetrics(button->CaptionFont()).horizontalAdvance(button->text()) <= caption.width(),
-               qPrintable(button->text()));
+      const QFontMetrics metrics(button->CaptionFont());
+      const int captionWidth = metrics.horizontalAdvance(button->text());
+      QVERIFY2(captionWidth <= caption.width(), qPrintable(button->text()));
       QVERIFY(button->CaptionFont().pixelSize() >= 9);
     }
     // The short caption keeps the form's font.

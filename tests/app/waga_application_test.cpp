@@ -1,3 +1,5 @@
+#include "app/waga_application.h"
+
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QLineEdit>
@@ -6,8 +8,6 @@
 #include <QPushButton>
 #include <QStyleOptionMenuItem>
 #include <QTest>
-
-#include "app/waga_application.h"
 
 // What the program's application object sets up at start-up: Qt's own
 // texts in Polish, and the look of the windows.
