@@ -40,7 +40,7 @@ echo "== appstreamcli validate"
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/$app_id.metainfo.xml" || fail "the metainfo is not valid"
 
 echo "== apt install $deb"
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "$deb" >/dev/null
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y -qq "$deb" >/dev/null
 installed=(
   /usr/bin/waga /usr/bin/waga-sim /usr/bin/waga-ports
   "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml"
@@ -70,8 +70,12 @@ start_and_close() {
   local waited=0 caught=0
   while [ "$waited" -lt 200 ]; do
     kill -0 "$pid" 2>/dev/null || { cat "$work/out" >&2; fail "$* ended by itself"; }
-    caught=$(sed -n 's/^SigCgt:\t*//p' "/proc/$pid/status" 2>/dev/null || true)
-    (( 0x${caught:-0} & (1 << 14) )) && break
+    # The pid is the shell's own child until it has become the program (the
+    # shell catches SIGTERM too).
+    if [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = /usr/bin/waga ]; then
+      caught=$(sed -n 's/^SigCgt:\t*//p' "/proc/$pid/status" 2>/dev/null || true)
+      (( 0x${caught:-0} & (1 << 14) )) && break
+    fi
     sleep 0.1
     waited=$((waited + 1))
   done

@@ -11,8 +11,9 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh package
 build_dir=${BUILD_DIR:-build-package}
 
-# Debian's own build flags (fortified functions, stack protector, read-only
-# relocations, immediate binding), as a package built by Debian gets them.
+# Debian's own build flags (-O2, fortified functions, stack protector,
+# read-only relocations, immediate binding), as a package built by Debian
+# gets them; the Release type adds only NDEBUG, not its -O3.
 eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
 
 # cpack installs without building everything first; the build below makes
@@ -20,7 +21,7 @@ eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
 # shellcheck disable=SC2086
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWAGA_BUILD_TESTS=OFF \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
-  -DCMAKE_CXX_FLAGS="$CXXFLAGS $CPPFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" ${CMAKE_ARGS:-} >/dev/null
+  -DCMAKE_CXX_FLAGS="$CXXFLAGS $CPPFLAGS" -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" ${CMAKE_ARGS:-} >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target waga waga-sim waga-ports waga_desktop_files
 rm -f "$build_dir"/waga_*.deb
 (cd "$build_dir" && cpack -G DEB >cpack.log) || { cat "$build_dir/cpack.log" >&2; exit 1; }
