@@ -65,9 +65,7 @@ void NetSerialDevice::ResetConnectionState() {
   modemStatus_ = 0;
   pendingEvents_ = 0;
   lineErrors_ = 0;
-  dataReported_ = false;
-  reportedCount_ = 0;
-  aboveEightyPercent_ = false;
+  queueReport_ = InputQueueReport();
   usEnabled_.reset();
   himEnabled_.reset();
   usAsked_.reset();
@@ -375,19 +373,7 @@ void NetSerialDevice::TelnetSubnegotiation(std::uint8_t option, const std::uint8
 std::uint32_t NetSerialDevice::CollectEventsLocked(std::uint32_t selected) {
   std::uint32_t occurred = pendingEvents_ & selected;
   pendingEvents_ = 0;
-  const std::size_t count = QueuedLocked();
-  // Data is reported once; again only after the reader has looked at the
-  // queue or when more has arrived, as on a terminal device.
-  const bool seenByReader = !dataReported_ || readGeneration_ != reportedGeneration_;
-  if (count > 0 && (seenByReader || count > reportedCount_)) {
-    occurred |= ev::RXCHAR;
-    dataReported_ = true;
-    reportedGeneration_ = readGeneration_;
-    reportedCount_ = count;
-  }
-  const bool above = count >= queueLimit_ / 5 * 4 + (queueLimit_ % 5) * 4 / 5;
-  if (above && !aboveEightyPercent_) occurred |= ev::RX80FULL;
-  aboveEightyPercent_ = above;
+  occurred |= queueReport_.Look(readGeneration_, static_cast<std::uint32_t>(QueuedLocked()), queueLimit_);
   return occurred & selected;
 }
 

@@ -11,6 +11,7 @@
 #include "serial/net/net_target.h"
 #include "serial/net/tcp_connect.h"
 #include "serial/net/telnet_parser.h"
+#include "serial/input_queue_report.h"
 #include "serial/serial_device.h"
 
 // A serial port on a TCP serial server: the bytes as they are (raw TCP), or
@@ -98,10 +99,7 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   std::uint32_t pendingEvents_ = 0;
   std::uint32_t lineErrors_ = 0;
   std::uint64_t readGeneration_ = 0;
-  bool dataReported_ = false;
-  std::uint64_t reportedGeneration_ = 0;
-  std::size_t reportedCount_ = 0;
-  bool aboveEightyPercent_ = false;
+  InputQueueReport queueReport_;
   // Telnet option state: enabled on our side / the server's side, asked for
   // by us and not yet answered, refused by us (answered once).
   std::bitset<256> usEnabled_, himEnabled_, usAsked_, himAsked_, usRefused_, himRefused_;

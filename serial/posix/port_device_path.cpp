@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <optional>
 
@@ -31,15 +30,12 @@ std::optional<PortMapEntry> MappedTarget(std::string_view port, std::string_view
   return std::nullopt;
 }
 
+// COM1..COM16 as the component names them ("com3" too) stand for the
+// system's own UARTs; any other name has no default device.
 std::string DefaultPath(std::string_view port) {
-  if (port.size() < 4 || port.size() > 6 || !SameIgnoringCase(port.substr(0, 3), "COM")) return {};
-  int number = 0;
-  for (char c : port.substr(3)) {
-    if (c < '0' || c > '9') return {};
-    number = number * 10 + (c - '0');
-  }
-  if (number < 1) return {};
-  return "/dev/ttyS" + std::to_string(number - 1);
+  const std::string name = NormalizePortName(port);
+  if (!SameIgnoringCase(name, port)) return {};
+  return "/dev/ttyS" + std::to_string(ComTextToInt(std::string_view(name).substr(3)).value_or(1) - 1);
 }
 
 }  // namespace
@@ -76,8 +72,7 @@ int ReadPortMapFile(const std::string& path, std::string& text) {
 }
 
 std::string_view TrimMapBlanks(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && Blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && Blank(text.back())) text.remove_suffix(1);
   return text;
 }

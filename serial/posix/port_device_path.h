@@ -18,8 +18,8 @@ struct PortMapEntry {
 
 // The first line of the mapping text whose name matches the port (letter
 // case and blanks around name and target ignored, CR LF or LF line ends),
-// else the default device of "COMn" without a format; an empty target when
-// the name is not of the form COMn and is not mapped.
+// else the default device of COM1..COM16 (/dev/ttyS0..15) without a format;
+// an empty target for any other name that is not mapped.
 PortMapEntry MappingForPort(std::string_view port, std::string_view mapText);
 
 // The text without the blanks, tabs and CRs that a mapping line may carry

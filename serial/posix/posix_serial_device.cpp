@@ -208,34 +208,17 @@ int PosixSerialDevice::ApplyHeldLines(const DeviceControlBlock& block) {
   return HoldLine(fd_, TIOCM_RTS, request.rts);
 }
 
-std::uint32_t PosixSerialDevice::EightyPercentMark() const {
+std::uint32_t PosixSerialDevice::QueueCapacity() const {
   const std::uint32_t size = inputQueueSize_.load();
-  const std::uint32_t queue = size == 0 || size > kKernelInputQueue ? kKernelInputQueue : size;
-  return queue / 5 * 4 + (queue % 5) * 4 / 5;
+  return size == 0 || size > kKernelInputQueue ? kKernelInputQueue : size;
 }
 
 int PosixSerialDevice::CollectQueueEvents(std::uint32_t& occurred) {
-  // The generation first: a read between the two queries then shows as a
-  // new generation at the next wait, never as a stale count that would hide
-  // the next small arrival.
   const std::uint64_t generation = readGeneration_.load(std::memory_order_acquire);
   int waiting = 0;
   if (ioctl(fd_, FIONREAD, &waiting) != 0) return errno;
-  const auto count = static_cast<std::uint32_t>(waiting);
-  wait_.queued = count;
-  // Data is reported once; it is reported again only after the reader has
-  // looked at the queue or when more has arrived. A level-triggered report
-  // would complete every wait while unread data sits in the queue.
-  const bool seenByReader = !wait_.dataReported || generation != wait_.reportedGeneration;
-  if (count > 0 && (seenByReader || count > wait_.reportedCount)) {
-    occurred |= ev::RXCHAR;
-    wait_.dataReported = true;
-    wait_.reportedGeneration = generation;
-    wait_.reportedCount = count;
-  }
-  const bool above = count >= EightyPercentMark();
-  if (above && !wait_.aboveEightyPercent) occurred |= ev::RX80FULL;
-  wait_.aboveEightyPercent = above;
+  wait_.queued = static_cast<std::uint32_t>(waiting);
+  occurred |= wait_.queue.Look(generation, wait_.queued, QueueCapacity());
   return 0;
 }
 
@@ -297,8 +280,7 @@ WaitOutcome PosixSerialDevice::WaitForEvents(std::uint32_t& mask, int& error) {
     int timeout = -1;
     if (!wait_.hungUp) {
       const bool wantData = (selected & kQueueEvents) != 0;
-      const bool unreadData = wait_.dataReported &&
-                              wait_.reportedGeneration == readGeneration_.load(std::memory_order_acquire);
+      const bool unreadData = wait_.queue.Unread(readGeneration_.load(std::memory_order_acquire));
       if (wantData && !unreadData && !emptyAfterDataWake) {
         fds[1].events = POLLIN;
       } else if (wantData) {

@@ -7,6 +7,7 @@
 
 #include "serial/posix/modem_line_watcher.h"
 #include "serial/posix/port_device_path.h"
+#include "serial/input_queue_report.h"
 #include "serial/serial_device.h"
 
 // A terminal device (a UART, a USB serial adapter, a pseudo-terminal) driven
@@ -53,19 +54,16 @@ class PosixSerialDevice final : public SerialDevice {
   struct WaitState {
     int modemLines = 0;
     LineCounters counters;
-    bool dataReported = false;
-    std::uint64_t reportedGeneration = 0;
-    std::uint32_t reportedCount = 0;
+    InputQueueReport queue;
     std::uint32_t queued = 0;
     bool wokeForData = false;
-    bool aboveEightyPercent = false;
     bool hungUp = false;
   };
 
   int CollectEvents(std::uint32_t selected, std::uint32_t& occurred);
   int CollectQueueEvents(std::uint32_t& occurred);
   int ApplyHeldLines(const DeviceControlBlock& block);
-  std::uint32_t EightyPercentMark() const;
+  std::uint32_t QueueCapacity() const;
 
   const std::string portMapFile_;
   int stopFd_ = -1;

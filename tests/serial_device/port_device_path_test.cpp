@@ -5,9 +5,9 @@
 TEST(PortDevicePath, UnmappedComPortsAreTheSerialPortsFromZero) {
   EXPECT_EQ(DevicePathForPort("COM1", ""), "/dev/ttyS0");
   EXPECT_EQ(DevicePathForPort("com16", "COM2=/dev/ttyUSB0\n"), "/dev/ttyS15");
-  EXPECT_EQ(DevicePathForPort("COM0", ""), "");
-  EXPECT_EQ(DevicePathForPort("LPT1", ""), "");
-  EXPECT_EQ(DevicePathForPort("COMX", ""), "");
+  for (const char* other : {"COM0", "COM17", "COM03", "COM$A", "COM 3", "COM", "COMX", "LPT1"}) {
+    EXPECT_EQ(DevicePathForPort(other, ""), "") << other;
+  }
 }
 
 TEST(PortDevicePath, MappingLinesWithEitherLineEndAndBlanksAroundThePath) {
