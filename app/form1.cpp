@@ -1,8 +1,5 @@
 // The main window: start-up (FormCreate) and close (FormClose).
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
@@ -11,9 +8,10 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QWindow>
-#include <cerrno>
+#include <filesystem>
 
 #include "app/form1.h"
+#include "acquisition/data_file.h"
 #include "app/look.h"
 #include "app/maker.h"
 #include "app/ui_text.h"
@@ -48,7 +46,8 @@ TForm1::TForm1(TForm1Environment environment, QWidget* parent)
     environment_.instanceMarkerPath = DefaultInstanceMarkerPath();
   }
   if (!environment_.workingDirectory.empty()) {
-    [[maybe_unused]] const int rc = ::chdir(environment_.workingDirectory.c_str());
+    std::error_code ignored;
+    std::filesystem::current_path(environment_.workingDirectory, ignored);
   }
   BuildMenu();
   BuildControls();
@@ -108,15 +107,9 @@ void TForm1::FormCreate() {
   PlaceWindow();
 }
 
-// An existing file is left as it is: O_EXCL never truncates.
+// An existing file is left as it is.
 void TForm1::CreateDataFileOfTheDay() {
-  const std::string name = FromQString(eNazwapliku_->text());
-  int fd;
-  do {
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0 && errno == EEXIST) return;
-  if (fd >= 0 && ::close(fd) == 0) return;
+  if (CreateDataFileIfMissing(FromQString(eNazwapliku_->text()))) return;
   dialogs_->ShowMessage(MessageKind::Error,
                         Literal("Błąd zapisu do pliku!\rPrawdopodobnie brak miejsca na dysku."));
   cbZapis_->setChecked(false);

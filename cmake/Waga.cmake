@@ -1,6 +1,20 @@
 # Project-wide compiler flags and small helpers for the folder CMake files.
 
 add_compile_options(-Wall -Wextra -Wpedantic)
+
+# A file meant for one platform sits in a folder posix/ or win32/ or has a
+# name ending in _posix.cpp or _win32.cpp; every build takes those of its own
+# platform and leaves out the others.
+if(WIN32)
+  set(WAGA_PLATFORM win32)
+  set(WAGA_OTHER_PLATFORM_FILES "(/posix/|_posix\\.cpp$)")
+  set(WAGA_OTHER_PLATFORM_FOLDERS "(/posix|_posix)$")
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
+else()
+  set(WAGA_PLATFORM posix)
+  set(WAGA_OTHER_PLATFORM_FILES "(/win32/|_win32\\.cpp$)")
+  set(WAGA_OTHER_PLATFORM_FOLDERS "(/win32|_win32)$")
+endif()
 if(WAGA_WERROR)
   add_compile_options(-Werror)
 endif()
@@ -29,6 +43,7 @@ function(waga_library name)
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
   file(GLOB_RECURSE qrcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  list(FILTER srcs EXCLUDE REGEX "${WAGA_OTHER_PLATFORM_FILES}")
   if(A_EXCLUDE)
     list(FILTER srcs EXCLUDE REGEX "${A_EXCLUDE}")
   endif()
@@ -43,9 +58,11 @@ function(waga_library name)
   endif()
 endfunction()
 
-# Adds every immediate subfolder of the current folder that has a CMakeLists.txt.
+# Adds every immediate subfolder of the current folder that has a
+# CMakeLists.txt, except those of the other platform (win32, serial_win32).
 function(waga_add_subfolders)
   file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(FILTER children EXCLUDE REGEX "${WAGA_OTHER_PLATFORM_FOLDERS}")
   foreach(child IN LISTS children)
     if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
       add_subdirectory(${child})
@@ -60,8 +77,14 @@ function(waga_add_gtest name)
   add_executable(${name} ${A_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 120 LABELS "${name}")
+  if(CMAKE_CROSSCOMPILING)
+    # Under an emulator (Wine) one start per program instead of one per test.
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS "${name}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+      PROPERTIES TIMEOUT 120 LABELS "${name}")
+  endif()
 endfunction()
 
 # waga_add_qtest(<name> SOURCES <files>... LIBS <targets>...)

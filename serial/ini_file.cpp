@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -151,7 +152,10 @@ void TIniFile::Save() const {
       throw std::runtime_error("Cannot write the file '" + fileName_ + "'");
     }
   }
-  if (std::rename(temporary.c_str(), fileName_.c_str()) != 0) {
+  // Replaces an existing file on Windows too, where std::rename refuses to.
+  std::error_code renameError;
+  std::filesystem::rename(temporary, fileName_, renameError);
+  if (renameError) {
     std::remove(temporary.c_str());
     throw std::runtime_error("Cannot write the file '" + fileName_ + "'");
   }

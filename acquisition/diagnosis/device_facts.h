@@ -3,7 +3,7 @@
 // What the system says about one device file: whether it exists, what it
 // links to, who may open it and who holds it open.
 
-#include <sys/types.h>
+#include "system_ids.h"
 
 #include <string>
 #include <vector>

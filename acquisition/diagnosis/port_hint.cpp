@@ -175,22 +175,6 @@ std::string SettingsHint(const PortSituation& s, std::int32_t systemError) {
 
 }  // namespace
 
-LineFormat LineFormatOf(const DeviceControlBlock& block) {
-  static constexpr char kParities[] = "NOEMS";
-  LineFormat line;
-  line.speed = block.BaudRate;
-  line.dataBits = block.ByteSize;
-  line.parity = block.Parity < 5 ? kParities[block.Parity] : '?';
-  line.stopBits = block.StopBits == 0 ? 1 : 2;
-  return line;
-}
-
-LineFormat LineFormatOf(TBaudRate rate) {
-  LineFormat line;
-  line.speed = static_cast<std::uint32_t>(std::strtoul(BaudRateToText(rate).c_str(), nullptr, 10));
-  return line;
-}
-
 bool IsHangUp(std::int32_t systemError) {
   return systemError == EIO || systemError == ENXIO || systemError == ENODEV;
 }
@@ -265,13 +249,4 @@ std::string FailureHint(const PortSituation& s, const PortProblem& problem) {
   std::string text = head + "Błąd portu: " + problem.message;
   if (error >= 0) text += SystemSaid(error);
   return text + ".";
-}
-
-std::string ConnectedHint(const PortMapping& mapping, const LineFormat& line, int silentSeconds) {
-  const std::string head = MappingLine(mapping) + "\n";
-  const std::string speed = std::to_string(line.speed) + " bps";
-  if (silentSeconds <= 0) return head + "Port otwarty, " + speed + ".";
-  return head + "Port jest otwarty (" + speed + "), ale waga nic nie przysłała od " +
-         std::to_string(silentSeconds) + " s.\nSprawdź, czy waga jest włączona i podłączona "
-         "i czy ma ustawioną prędkość " + speed + ", tę samą co program (Ustawienia transmisji).";
 }

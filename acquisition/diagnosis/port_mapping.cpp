@@ -26,11 +26,3 @@ PortMapping MappingInEffect(const std::string& port, const std::string& dir,
   mapping.target = LinkTarget(roots, mapping.path);
   return mapping;
 }
-
-std::string MappingText(const PortMapping& mapping) {
-  std::string text = mapping.port + " → " + (mapping.path.empty() ? "?" : mapping.path);
-  if (!mapping.target.empty() && mapping.target != mapping.path) text += " → " + mapping.target;
-  return text;
-}
-
-bool IsNetworkTarget(const std::string& path) { return path.find("://") != std::string::npos; }

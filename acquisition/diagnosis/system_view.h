@@ -4,7 +4,7 @@
 // reads goes through these roots, so that tests can stand a folder in for
 // /dev, /proc, /sys and /etc/group.
 
-#include <sys/types.h>
+#include "system_ids.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,5 @@
 #include "acquisition/text/clock.h"
+#include "acquisition/text/local_time.h"
 
 #include <chrono>
 #include <cmath>
@@ -43,8 +44,7 @@ TDateTime SystemNow() {
   // Whole milliseconds, truncated: a shown time is never ahead of the clock.
   const auto now = time_point_cast<milliseconds>(system_clock::now());
   const std::time_t whole_seconds = system_clock::to_time_t(now);
-  std::tm local{};
-  localtime_r(&whole_seconds, &local);
+  const std::tm local = LocalTime(whole_seconds);
   long long ms = (now.time_since_epoch() % seconds(1)).count();
   if (ms < 0) ms += 1000;
   DateTimeParts parts;

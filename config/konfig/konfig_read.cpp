@@ -1,8 +1,6 @@
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -128,23 +126,23 @@ void ApplyKonfigText(KonfigSettings& settings, const std::string& content) {
 }
 
 void LoadKonfig(KonfigSettings& settings, const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  // Binary: the line ends and the end-of-file mark are read as they are.
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
     if (errno == ENOENT) return;
     throw KonfigReadError(Reason(path, errno));
   }
   LineFeeder feeder(settings);
   std::array<char, 4096> buffer;
   for (;;) {
-    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
+    const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file);
+    if (n == 0 && std::ferror(file)) {
       const int error = errno;
-      ::close(fd);
+      std::fclose(file);
       throw KonfigReadError(Reason(path, error));
     }
-    if (n == 0 || !feeder.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) break;
+    if (n == 0 || !feeder.Feed(std::string_view(buffer.data(), n))) break;
   }
   feeder.Finish();
-  ::close(fd);
+  std::fclose(file);
 }

@@ -1,18 +1,20 @@
 #pragma once
 
-// A fresh directory under /tmp, removed with its files at the end of a test.
+// A fresh directory in the temporary folder, removed with its files at the end of a test.
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 struct TempDir {
   std::filesystem::path path;
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "waga-acq-XXXXXX").string();
-    path = mkdtemp(pattern.data());
+    std::random_device random;
+    do {
+      path = std::filesystem::temp_directory_path() / ("waga-acq-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path));
   }
   ~TempDir() {
     std::error_code ignored;

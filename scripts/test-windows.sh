@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The Windows lane: cross-builds GoogleTest and every Qt-free library with its
+# tests for 64-bit Windows with Debian's mingw-w64, and runs the tests under
+# Wine in a fresh WINEPREFIX. The serial tests open Wine's COM ports, which
+# this script links to Linux pseudo-terminals.
+#
+#   WIN_BUILD_DIR   build folder (default build-windows)
+#   CMAKE_C_COMPILER_LAUNCHER, CMAKE_CXX_COMPILER_LAUNCHER (e.g. ccache), as
+#                   CMake takes them from the environment
+#   CTEST_ARGS      extra arguments for ctest
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${WIN_BUILD_DIR:-build-windows}
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+
+packages=(g++-mingw-w64-x86-64-posix wine64 googletest cmake ninja-build gcc libc6-dev)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if ((${#missing[@]})); then
+  apt-get update -qq
+  apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
+fi
+
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+jobs=$(nproc)
+
+# GoogleTest from Debian's sources, built for Windows.
+gtest_prefix=$build/googletest-install
+if [[ ! -f $gtest_prefix/lib/cmake/GTest/GTestConfig.cmake ]]; then
+  cmake -S /usr/src/googletest -B "$build/googletest" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$gtest_prefix"
+  cmake --build "$build/googletest" -j "$jobs"
+  cmake --install "$build/googletest"
+fi
+
+cmake -S . -B "$build/waga" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DWAGA_QT=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest"
+cmake --build "$build/waga" -j "$jobs"
+
+# Test support that runs on the Linux side.
+support=$root/tests/serial_win32
+gcc -O2 -Wall -Wextra -shared -fPIC -o "$build/pty_modem_shim.so" "$support/pty_modem_shim.c" -ldl
+gcc -O2 -Wall -Wextra -o "$build/wine_com_ptys" "$support/wine_com_ptys.c" -lutil
+
+# A fresh Wine configuration, without the Mono and Gecko installers.
+export WINEPREFIX=$build/wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+"$wine" wineboot --init
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+"$wineserver" --wait
+
+# COM5 and COM6 are pseudo-terminals; COM7 names no device.
+feeds=$build/com-feeds
+rm -rf "$feeds"
+mkdir -p "$feeds"
+rm -f "$WINEPREFIX/dosdevices/com7"
+coproc PTYS { exec "$build/wine_com_ptys" "$WINEPREFIX/dosdevices" "$feeds" COM5 COM6; }
+ptys_in=${PTYS[1]}
+ptys_pid=$PTYS_PID  # bash unsets PTYS_PID once the helper has ended
+read -r ready <&"${PTYS[0]}"
+[[ $ready == ready ]] || { echo "the pseudo-terminals could not be set up" >&2; exit 1; }
+
+export WAGA_WINE_PTY_PORTS="COM5 COM6"
+export WAGA_WINE_MISSING_PORT=COM7
+export WAGA_WINE_PTY_FEEDS="Z:${feeds//\//\\}"
+status=0
+LD_PRELOAD=$build/pty_modem_shim.so \
+  ctest --test-dir "$build/waga" --output-on-failure -j "$jobs" ${CTEST_ARGS:-} || status=$?
+
+exec {ptys_in}>&-
+wait "$ptys_pid" || true
+"$wineserver" --kill || true
+exit "$status"
