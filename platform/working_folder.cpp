@@ -1,20 +1,20 @@
 #include "platform/working_folder.h"
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-std::string CannotUse(const std::string& folder, std::string_view what, int error) {
+std::string CannotUse(const std::string& folder, std::string_view what, const std::error_code& error) {
   return "Nie można " + std::string(what) + " folderu roboczego „" + folder + "”: " +
-         std::strerror(error) + ".";
+         error.message() + ".";
 }
+
+const char* NonEmpty(const char* text) { return text != nullptr && *text != '\0' ? text : nullptr; }
 
 }  // namespace
 
@@ -26,34 +26,30 @@ bool HasMenuSwitch(int argc, char** argv) {
 }
 
 std::optional<std::string> MenuWorkingFolder() {
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env != nullptr && *env != '\0') {
-    home = env;
-  } else if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
-    home = user->pw_dir;
-  }
-  if (home.empty()) return std::nullopt;
-  while (home.size() > 1 && home.back() == '/') home.pop_back();
-  return (home == "/" ? "" : home) + "/Waga";
+  const char* home = NonEmpty(std::getenv("HOME"));
+  if (home == nullptr) home = NonEmpty(std::getenv("USERPROFILE"));
+  if (home == nullptr) return std::nullopt;
+  return (fs::path(home) / "Waga").string();
 }
 
 std::optional<std::string> EnterWorkingFolder(const std::string& folder) {
-  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-    return CannotUse(folder, "utworzyć", errno);
-  }
-  struct stat info {};
-  if (stat(folder.c_str(), &info) != 0) return CannotUse(folder, "otworzyć", errno);
-  if (!S_ISDIR(info.st_mode)) {
+  std::error_code error;
+  fs::create_directory(folder, error);
+  if (error && error != std::errc::file_exists) return CannotUse(folder, "utworzyć", error);
+  if (!fs::is_directory(folder, error)) {
     return "Nie można utworzyć folderu roboczego „" + folder +
            "”: istnieje już plik o tej nazwie.";
   }
-  if (chdir(folder.c_str()) != 0) return CannotUse(folder, "otworzyć", errno);
+  fs::current_path(folder, error);
+  if (error) return CannotUse(folder, "otworzyć", error);
   return std::nullopt;
 }
 
 std::optional<std::string> EnterMenuWorkingFolder(int argc, char** argv) {
   if (!HasMenuSwitch(argc, argv)) return std::nullopt;
   const std::optional<std::string> folder = MenuWorkingFolder();
-  if (!folder) return "Nie można ustalić folderu domowego użytkownika, w którym ma być folder roboczy Waga.";
+  if (!folder) {
+    return "Nie można ustalić folderu domowego użytkownika, w którym ma być folder roboczy Waga.";
+  }
   return EnterWorkingFolder(*folder);
 }

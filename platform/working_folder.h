@@ -12,8 +12,8 @@ inline constexpr const char* kMenuSwitch = "--menu";
 
 bool HasMenuSwitch(int argc, char** argv);
 
-// <home>/Waga, the home folder taken from $HOME, else from the password
-// database; nothing when neither names one.
+// <home>/Waga, the home folder taken from $HOME, else from %USERPROFILE%
+// (Windows); nothing when neither names one.
 std::optional<std::string> MenuWorkingFolder();
 
 // Creates `folder` if it is missing (its parent must exist) and makes it the

@@ -70,12 +70,22 @@ TEST_F(WorkingFolderTest, FolderIsInTheHomeFolder) {
   EXPECT_EQ(MenuWorkingFolder(), (home_ / "Waga").string());
   setenv("HOME", "/", 1);
   EXPECT_EQ(MenuWorkingFolder(), "/Waga");
-  // An empty $HOME falls back to the password database.
+  // An empty or missing $HOME falls back to %USERPROFILE%; without either
+  // there is no folder.
+  const char* profile = std::getenv("USERPROFILE");
+  const std::optional<std::string> saved_profile =
+      profile != nullptr ? std::optional<std::string>(profile) : std::nullopt;
   setenv("HOME", "", 1);
-  const std::optional<std::string> fallback = MenuWorkingFolder();
-  ASSERT_TRUE(fallback.has_value());
-  EXPECT_TRUE(fallback->ends_with("/Waga"));
-  EXPECT_NE(*fallback, "/Waga/Waga");
+  setenv("USERPROFILE", home_.c_str(), 1);
+  EXPECT_EQ(MenuWorkingFolder(), (home_ / "Waga").string());
+  unsetenv("HOME");
+  unsetenv("USERPROFILE");
+  EXPECT_EQ(MenuWorkingFolder(), std::nullopt);
+  const std::optional<std::string> error = StartFromMenu();
+  ASSERT_TRUE(error.has_value());
+  EXPECT_NE(error->find("folderu domowego"), std::string::npos) << *error;
+  EXPECT_EQ(fs::current_path(), saved_cwd_);
+  if (saved_profile) setenv("USERPROFILE", saved_profile->c_str(), 1);
 }
 
 TEST_F(WorkingFolderTest, MissingFolderIsCreatedAndEntered) {
