@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-#include <bitset>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -10,6 +9,7 @@
 
 #include "serial/net/net_target.h"
 #include "serial/net/tcp_connect.h"
+#include "serial/net/telnet_options.h"
 #include "serial/net/telnet_parser.h"
 #include "serial/input_queue_report.h"
 #include "serial/serial_device.h"
@@ -67,6 +67,7 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   void TelnetOption(std::uint8_t verb, std::uint8_t option) override;
   void TelnetSubnegotiation(std::uint8_t option, const std::uint8_t* data, std::size_t size) override;
 
+  static TelnetOptions ClientOptions();
   void ResetConnectionState();
   int NegotiateComPortControl();
   void PumpLocked();
@@ -100,10 +101,7 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   std::uint32_t lineErrors_ = 0;
   std::uint64_t readGeneration_ = 0;
   InputQueueReport queueReport_;
-  // Telnet option state: enabled on our side / the server's side, asked for
-  // by us and not yet answered, refused by us (answered once).
-  std::bitset<256> usEnabled_, himEnabled_, usAsked_, himAsked_, usRefused_, himRefused_;
-  bool comPortRefused_ = false;
+  TelnetOptions options_ = ClientOptions();
   std::optional<std::uint32_t> rateReply_;
   std::optional<DeviceControlBlock> applied_;
 };
