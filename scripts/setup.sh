@@ -23,12 +23,14 @@ test_packages=(
   poppler-utils xvfb xauth x11-apps x11-utils openbox imagemagick
   locales clang
   ser2net
+  desktop-file-utils appstream
 )
 
 # --- the Debian package and its checks ------------------------------------
 package_packages=(
   dpkg-dev fakeroot file
   lintian desktop-file-utils appstream
+  librsvg2-bin
 )
 
 wanted=("${run_packages[@]}")
