@@ -1,5 +1,6 @@
 #include "app/waga_application.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <exception>
 
@@ -13,6 +14,10 @@ WagaApplication::WagaApplication(int& argc, char** argv) : QApplication(argc, ar
   // The title names the program to the desktop (task bar, window grouping).
   // It is not a display name, which would be appended to every caption.
   setApplicationName(QStringLiteral("Waga QEL"));
+  // The menu entry and icon of the installed package (a build that is not
+  // installed finds no icon and keeps Qt's default).
+  setDesktopFileName(QStringLiteral("com.example.qel.Waga"));
+  setWindowIcon(QIcon::fromTheme(QStringLiteral("waga")));
   InstallWagaLook(*this);
   InstallQtPolishTexts(*this);
 }

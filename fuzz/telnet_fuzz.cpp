@@ -1,7 +1,9 @@
 // Any bytes from the network, cut into any pieces: the Telnet parser gives
 // the same data, options and subnegotiations however the stream is cut,
 // never more data than it was given, and no subnegotiation longer than its
-// limit; a stream without IAC in binary mode is all data. The same bytes as
+// limit; a stream without IAC in binary mode is all data. Whatever options
+// the stream asks for, the program's end and the simulator's end answer
+// each other a few times at most and then fall quiet. The same bytes as
 // a porty.ini line format and network address are refused or give values in
 // range.
 
@@ -16,6 +18,7 @@
 #include "fuzz/fuzz_check.h"
 #include "serial/line_format.h"
 #include "serial/net/net_target.h"
+#include "serial/net/telnet_options.h"
 #include "serial/net/telnet_parser.h"
 
 namespace {
@@ -68,6 +71,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(whole.events == pieces.events);
   FUZZ_CHECK(whole.data.size() <= stream.size());
   if (binary && stream.find('\xFF') == std::string::npos) FUZZ_CHECK(whole.data == stream);
+
+  TelnetOptions client({telnet::kBinary, telnet::kSuppressGoAhead, telnet::kComPortOption},
+                       {telnet::kBinary, telnet::kSuppressGoAhead});
+  TelnetOptions server({telnet::kBinary, telnet::kSuppressGoAhead},
+                       {telnet::kBinary, telnet::kSuppressGoAhead, telnet::kComPortOption});
+  for (const std::string& event : whole.events) {
+    if (event[0] != 'o') continue;
+    std::string reply = client.Answer(static_cast<std::uint8_t>(event[1]), static_cast<std::uint8_t>(event[2]));
+    int rounds = 0;
+    for (bool toServer = true; !reply.empty(); toServer = !toServer) {
+      FUZZ_CHECK(reply.size() == 3 && ++rounds <= 4);
+      reply = (toServer ? server : client)
+                  .Answer(static_cast<std::uint8_t>(reply[1]), static_cast<std::uint8_t>(reply[2]));
+    }
+  }
 
   PortLineFormat format;
   std::string error;

@@ -46,13 +46,14 @@ if [ "${NO_SIM:-0}" != 1 ]; then
   # shellcheck disable=SC2086
   "$sim" --porty-ini "$demo" --com COM2 ${SIM_ARGS:-} >"$demo/waga-sim.out" 2>&1 &
   pids+=($!)
-  # The simulator prints its terminal once porty.ini maps COM2 to it.
+  # The simulator prints its terminal (or, with --tcp or --rfc2217, its
+  # network target) once porty.ini maps COM2 to it.
   for _ in $(seq 100); do
     [ -s "$demo/waga-sim.out" ] && break
     kill -0 "${pids[0]}" 2>/dev/null || break
     sleep 0.1
   done
-  if ! grep -q '^/dev/' "$demo/waga-sim.out" 2>/dev/null; then
+  if ! grep -qE '^(/dev/|tcp://|rfc2217://)' "$demo/waga-sim.out" 2>/dev/null; then
     echo "run.sh: the scale simulator did not start:" >&2
     cat "$demo/waga-sim.out" >&2 || true
     exit 1

@@ -24,6 +24,7 @@ test_packages=(
   poppler-utils xvfb xauth x11-apps x11-utils openbox imagemagick
   locales clang
   ser2net
+  desktop-file-utils appstream
   # the window test under openbox: real pointer input (xdotool)
   xdotool
 )
@@ -32,6 +33,7 @@ test_packages=(
 package_packages=(
   dpkg-dev fakeroot file
   lintian desktop-file-utils appstream
+  librsvg2-bin
 )
 
 wanted=("${run_packages[@]}")

@@ -1,14 +1,12 @@
 #include "serial/net/com_port_control.h"
 
+#include "serial/net/telnet_options.h"
 #include "serial/net/telnet_parser.h"
 
 std::string ComPortCommand(std::uint8_t command, const std::uint8_t* value, std::size_t size) {
   std::string out = {static_cast<char>(telnet::IAC), static_cast<char>(telnet::SB),
                      static_cast<char>(telnet::kComPortOption), static_cast<char>(command)};
-  for (std::size_t i = 0; i < size; ++i) {
-    out += static_cast<char>(value[i]);
-    if (value[i] == telnet::IAC) out += static_cast<char>(telnet::IAC);
-  }
+  out += TelnetEscaped(reinterpret_cast<const char*>(value), size);
   out += static_cast<char>(telnet::IAC);
   out += static_cast<char>(telnet::SE);
   return out;
@@ -51,6 +49,15 @@ std::uint32_t ModemStatusBits(std::uint8_t modemState) {
   if (modemState & cpc::ModemRing) status |= ms::RING_ON;
   if (modemState & cpc::ModemCd) status |= ms::RLSD_ON;
   return status;
+}
+
+std::uint32_t ModemDeltaEvents(std::uint8_t modemState) {
+  std::uint32_t events = 0;
+  if (modemState & cpc::ModemDeltaCts) events |= ev::CTS;
+  if (modemState & cpc::ModemDeltaDsr) events |= ev::DSR;
+  if (modemState & cpc::ModemRingTrailingEdge) events |= ev::RING;
+  if (modemState & cpc::ModemDeltaCd) events |= ev::RLSD;
+  return events;
 }
 
 std::uint32_t LineErrorFlags(std::uint8_t lineState) {

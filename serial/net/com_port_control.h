@@ -41,7 +41,12 @@ inline constexpr std::uint8_t ModemCts = 0x10;
 inline constexpr std::uint8_t ModemDsr = 0x20;
 inline constexpr std::uint8_t ModemRing = 0x40;
 inline constexpr std::uint8_t ModemCd = 0x80;
+// The low bits tell that a line changed since the last notification, which
+// shows a pulse shorter than the notifications.
+inline constexpr std::uint8_t ModemDeltaCts = 0x01;
+inline constexpr std::uint8_t ModemDeltaDsr = 0x02;
 inline constexpr std::uint8_t ModemRingTrailingEdge = 0x04;
+inline constexpr std::uint8_t ModemDeltaCd = 0x08;
 
 // Line state bits.
 inline constexpr std::uint8_t LineOverrun = 0x02;
@@ -62,4 +67,6 @@ std::string LineSettingCommands(const DeviceControlBlock& block);
 // The MS_*_ON bits of a modem state byte, and the CE_* flags of a line state
 // byte.
 std::uint32_t ModemStatusBits(std::uint8_t modemState);
+// The EV_* events of the change bits of a modem state byte.
+std::uint32_t ModemDeltaEvents(std::uint8_t modemState);
 std::uint32_t LineErrorFlags(std::uint8_t lineState);

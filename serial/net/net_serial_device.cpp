@@ -22,14 +22,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kMaxPumpBytes = 64 * 1024;
 constexpr std::size_t kMinQueue = 64;
 
-std::string Option(std::uint8_t verb, std::uint8_t option) {
-  return {static_cast<char>(telnet::IAC), static_cast<char>(verb), static_cast<char>(option)};
-}
-
-bool Accepted(std::uint8_t option) {
-  return option == telnet::kBinary || option == telnet::kSuppressGoAhead;
-}
-
 std::uint32_t ModemEvents(std::uint32_t before, std::uint32_t now) {
   const std::uint32_t changed = before ^ now;
   std::uint32_t events = 0;
@@ -57,6 +49,11 @@ NetSerialDevice::~NetSerialDevice() {
   if (stopFd_ >= 0) ::close(stopFd_);
 }
 
+TelnetOptions NetSerialDevice::ClientOptions() {
+  return TelnetOptions({telnet::kBinary, telnet::kSuppressGoAhead, telnet::kComPortOption},
+                       {telnet::kBinary, telnet::kSuppressGoAhead});
+}
+
 void NetSerialDevice::ResetConnectionState() {
   parser_ = TelnetParser();
   queue_.clear();
@@ -66,27 +63,22 @@ void NetSerialDevice::ResetConnectionState() {
   pendingEvents_ = 0;
   lineErrors_ = 0;
   queueReport_ = InputQueueReport();
-  usEnabled_.reset();
-  himEnabled_.reset();
-  usAsked_.reset();
-  himAsked_.reset();
-  usRefused_.reset();
-  himRefused_.reset();
-  comPortRefused_ = false;
+  options_ = ClientOptions();
   rateReply_.reset();
-  applied_.reset();
 }
 
 int NetSerialDevice::Open(const std::string&) {
   if (fd_.load() >= 0) return EBUSY;
   detail_.clear();
   if (stopFd_ < 0) return stopFdError_;
+  openDeadline_ = Clock::now() + std::chrono::milliseconds(kOpenBudgetMs);
+  applied_.reset();
   std::vector<SocketAddress> addresses;
-  if (int error = resolver_.Resolve(target_.host, target_.port, kResolveTimeoutMs, addresses, detail_)) {
+  if (int error = resolver_.Resolve(target_.host, target_.port, WaitLimitMs(kResolveTimeoutMs), addresses, detail_)) {
     return error;
   }
   int fd = -1;
-  if (int error = ConnectWithTimeout(addresses, kConnectTimeoutMs, fd)) {
+  if (int error = ConnectWithTimeout(addresses, WaitLimitMs(kConnectTimeoutMs), fd)) {
     detail_ = "nie mo\xBFna po\xB3\xB9" "czy\xE6 si\xEA z " + HostAndPort(target_) + " (" + std::strerror(error) +
               "); czy serwer portu szeregowego dzia\xB3" "a i s\xB3ucha na tym porcie?";
     return error;
@@ -110,21 +102,19 @@ int NetSerialDevice::Open(const std::string&) {
 
 int NetSerialDevice::NegotiateComPortControl() {
   std::unique_lock lock(mutex_);
-  usAsked_.set(telnet::kComPortOption);
-  usAsked_.set(telnet::kBinary);
-  himAsked_.set(telnet::kBinary);
-  himAsked_.set(telnet::kSuppressGoAhead);
-  const std::string offer = Option(telnet::WILL, telnet::kComPortOption) +
-                            Option(telnet::WILL, telnet::kBinary) + Option(telnet::DO, telnet::kBinary) +
-                            Option(telnet::DO, telnet::kSuppressGoAhead);
+  const std::string offer = options_.Ask(telnet::WILL, telnet::kComPortOption) +
+                            options_.Ask(telnet::WILL, telnet::kBinary) +
+                            options_.Ask(telnet::DO, telnet::kBinary) +
+                            options_.Ask(telnet::DO, telnet::kSuppressGoAhead);
   if (int error = SendLocked(offer, true)) {
     detail_ = "serwer " + HostAndPort(target_) + " zamkn\xB9\xB3 po\xB3\xB9" "czenie";
     return error;
   }
-  const bool answered = PumpUntil(lock, kNegotiationTimeoutMs, [this] {
-    return usEnabled_.test(telnet::kComPortOption) || comPortRefused_;
+  const int limitMs = WaitLimitMs(kNegotiationTimeoutMs);
+  const bool answered = PumpUntil(lock, limitMs, [this] {
+    return options_.Ours(telnet::kComPortOption) || options_.RefusedOurs(telnet::kComPortOption);
   });
-  if (usEnabled_.test(telnet::kComPortOption)) {
+  if (options_.Ours(telnet::kComPortOption)) {
     // Every line error and modem line change the server can tell.
     const int error = SendLocked(ComPortCommand(cpc::SetLineStateMask, cpc::LineOverrun | cpc::LineParity |
                                                                            cpc::LineFraming | cpc::LineBreak) +
@@ -142,7 +132,7 @@ int NetSerialDevice::NegotiateComPortControl() {
                            "telnet(rfc2217) w serwerze"
                      : "serwer " + HostAndPort(target_) +
                            " nie odpowiedzia\xB3 na sterowanie portem (RFC 2217) w ci\xB9gu " +
-                           std::to_string(kNegotiationTimeoutMs) + " ms";
+                           std::to_string(limitMs) + " ms";
   return answered ? EPROTONOSUPPORT : ETIMEDOUT;
 }
 
@@ -187,7 +177,7 @@ int NetSerialDevice::SetLineParameters(const DeviceControlBlock& block) {
   if (int error = SendLocked(LineSettingCommands(block), true)) return error;
   // The server answers the rate with the one it set; a rate it cannot make
   // is refused like a driver's, and the previous settings are sent again.
-  if (!PumpUntil(lock, kReplyTimeoutMs, [this] { return rateReply_.has_value(); })) {
+  if (!PumpUntil(lock, WaitLimitMs(kReplyTimeoutMs), [this] { return rateReply_.has_value(); })) {
     return hungUp_ ? EIO : ETIMEDOUT;
   }
   const std::int64_t wanted = block.BaudRate;
@@ -198,6 +188,12 @@ int NetSerialDevice::SetLineParameters(const DeviceControlBlock& block) {
   }
   applied_ = block;
   return 0;
+}
+
+int NetSerialDevice::WaitLimitMs(int limitMs) const {
+  if (applied_) return limitMs;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(openDeadline_ - Clock::now()).count();
+  return static_cast<int>(std::clamp<long long>(left, 0, limitMs));
 }
 
 template <class Done>
@@ -296,44 +292,8 @@ void NetSerialDevice::TelnetData(const char* data, std::size_t size) {
 }
 
 void NetSerialDevice::TelnetOption(std::uint8_t verb, std::uint8_t option) {
-  std::string reply;
-  switch (verb) {
-    case telnet::WILL:
-      if (Accepted(option)) {
-        if (!himEnabled_.test(option) && !himAsked_.test(option)) reply = Option(telnet::DO, option);
-        himEnabled_.set(option);
-        himAsked_.reset(option);
-        if (option == telnet::kBinary) parser_.SetBinary(true);
-      } else if (!himRefused_.test(option)) {
-        himRefused_.set(option);
-        reply = Option(telnet::DONT, option);
-      }
-      break;
-    case telnet::WONT:
-      if (himEnabled_.test(option) && !himAsked_.test(option)) reply = Option(telnet::DONT, option);
-      himEnabled_.reset(option);
-      himAsked_.reset(option);
-      if (option == telnet::kBinary) parser_.SetBinary(false);
-      break;
-    case telnet::DO:
-      if (Accepted(option) || option == telnet::kComPortOption) {
-        if (!usEnabled_.test(option) && !usAsked_.test(option)) reply = Option(telnet::WILL, option);
-        usEnabled_.set(option);
-        usAsked_.reset(option);
-      } else if (!usRefused_.test(option)) {
-        usRefused_.set(option);
-        reply = Option(telnet::WONT, option);
-      }
-      break;
-    case telnet::DONT:
-      if (usEnabled_.test(option) && !usAsked_.test(option)) reply = Option(telnet::WONT, option);
-      usEnabled_.reset(option);
-      usAsked_.reset(option);
-      if (option == telnet::kComPortOption) comPortRefused_ = true;
-      break;
-    default:
-      break;
-  }
+  const std::string reply = options_.Answer(verb, option);
+  parser_.SetBinary(options_.Theirs(telnet::kBinary));
   // An answer that does not fit the socket now is dropped: the server asks
   // again or goes on without it.
   if (!reply.empty()) SendLocked(reply, false);
@@ -356,15 +316,12 @@ void NetSerialDevice::TelnetSubnegotiation(std::uint8_t option, const std::uint8
       if (flags & ce::BREAK) pendingEvents_ |= ev::BREAK;
       break;
     }
-    case cpc::kServerOffset + cpc::NotifyModemState: {
-      const std::uint32_t before = modemStatus_;
+    case cpc::kServerOffset + cpc::NotifyModemState:
       SetModemStatusLocked(ModemStatusBits(data[1]));
-      // A ring pulse shorter than the notifications shows as its trailing edge.
-      if ((data[1] & cpc::ModemRingTrailingEdge) && !((before ^ modemStatus_) & ms::RING_ON)) {
-        pendingEvents_ |= ev::RING;
-      }
+      // A line that went and came back between two notifications shows only
+      // in the change bits.
+      pendingEvents_ |= ModemDeltaEvents(data[1]);
       break;
-    }
     default:
       break;
   }
@@ -479,7 +436,7 @@ int NetSerialDevice::Purge(std::uint32_t flags) {
     head_ = 0;
     ++readGeneration_;
   }
-  if (target_.protocol == NetProtocol::Rfc2217 && usEnabled_.test(telnet::kComPortOption) && !hungUp_) {
+  if (target_.protocol == NetProtocol::Rfc2217 && options_.Ours(telnet::kComPortOption) && !hungUp_) {
     SendLocked(ComPortCommand(cpc::PurgeData, input && output ? cpc::PurgeBoth
                                               : input         ? cpc::PurgeReceive
                                                               : cpc::PurgeTransmit),

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-#include <bitset>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -10,6 +9,7 @@
 
 #include "serial/net/net_target.h"
 #include "serial/net/tcp_connect.h"
+#include "serial/net/telnet_options.h"
 #include "serial/net/telnet_parser.h"
 #include "serial/input_queue_report.h"
 #include "serial/serial_device.h"
@@ -52,7 +52,10 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   void Close() override;
   std::string OpenFailureDetail() const override { return detail_; }
 
-  // Together well under the 2 s supervision tick.
+  // Each wait has its limit, and an open (with the first line settings it
+  // carries) holds the caller at most the budget: well under the 2 s
+  // supervision tick.
+  static constexpr int kOpenBudgetMs = 800;
   static constexpr int kResolveTimeoutMs = 300;
   static constexpr int kConnectTimeoutMs = 500;
   static constexpr int kNegotiationTimeoutMs = 300;
@@ -67,8 +70,12 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   void TelnetOption(std::uint8_t verb, std::uint8_t option) override;
   void TelnetSubnegotiation(std::uint8_t option, const std::uint8_t* data, std::size_t size) override;
 
+  static TelnetOptions ClientOptions();
   void ResetConnectionState();
   int NegotiateComPortControl();
+  // The limit, cut to what is left of the open's budget while the first
+  // line settings of the connection are not yet applied.
+  int WaitLimitMs(int limitMs) const;
   void PumpLocked();
   // Sends everything, waiting for room in the socket only when `mayWait`.
   int SendLocked(const std::string& bytes, bool mayWait);
@@ -100,10 +107,8 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   std::uint32_t lineErrors_ = 0;
   std::uint64_t readGeneration_ = 0;
   InputQueueReport queueReport_;
-  // Telnet option state: enabled on our side / the server's side, asked for
-  // by us and not yet answered, refused by us (answered once).
-  std::bitset<256> usEnabled_, himEnabled_, usAsked_, himAsked_, usRefused_, himRefused_;
-  bool comPortRefused_ = false;
+  TelnetOptions options_ = ClientOptions();
   std::optional<std::uint32_t> rateReply_;
   std::optional<DeviceControlBlock> applied_;
+  std::chrono::steady_clock::time_point openDeadline_;
 };

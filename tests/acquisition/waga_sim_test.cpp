@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include "serial/net/com_port_control.h"
 #include "tests/acquisition/temp_dir.h"
+#include "tools/waga-sim/com_port_server.h"
 #include "tools/waga-sim/porty_ini.h"
 #include "tools/waga-sim/scale_output.h"
 
@@ -39,6 +41,46 @@ TEST(WagaSim, PortyIniReplacesOnlyTheLineOfItsPort) {
   ASSERT_TRUE(WritePortyIni(dir.path.string(), "COM3", "/dev/pts/8", error)) << error;
   EXPECT_EQ(ReadFile(dir.File("porty.ini")),
             "COM1=/dev/ttyUSB0\nCOM2=/dev/pts/7\nCOM21=/dev/x\nCOM3=/dev/pts/8\n");
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int value : values) bytes += static_cast<char>(value);
+  return bytes;
+}
+
+// The server side of COM port control: nothing is answered before the
+// option is agreed; then every command gets the server's code and the value
+// now in force, a 0 asking for the present one.
+TEST(WagaSim, ComPortServerAnswersEveryCommandWithTheServersCode) {
+  ComPortServer server;
+  server.Feed(ComPortCommand(cpc::SetDataSize, 7).data(), 7);
+  EXPECT_EQ(server.TakeReplies(), "");
+
+  const std::string offer = Bytes({255, 251, 44, 255, 253, 0, 255, 253, 5});
+  server.Feed(offer.data(), offer.size());
+  EXPECT_EQ(server.TakeReplies(), Bytes({255, 253, 44, 255, 251, 0, 255, 252, 5}));
+  EXPECT_TRUE(server.ComPortEnabled());
+
+  const std::uint8_t rate[4] = {0, 0, 0x25, 0x80};
+  std::string commands = ComPortCommand(cpc::SetBaudRate, rate, 4) + ComPortCommand(cpc::SetDataSize, 7) +
+                         ComPortCommand(cpc::SetDataSize, 0) + ComPortCommand(cpc::SetParity, 3) +
+                         ComPortCommand(cpc::SetControl, cpc::FlowHardware) + ComPortCommand(cpc::SetControl, 0) +
+                         ComPortCommand(cpc::PurgeData, cpc::PurgeBoth);
+  server.Feed(commands.data(), commands.size());
+  EXPECT_EQ(server.TakeReplies(), ComPortCommand(101, rate, 4) + ComPortCommand(102, 7) + ComPortCommand(102, 7) +
+                                      ComPortCommand(103, 3) + ComPortCommand(105, 3) + ComPortCommand(105, 3) +
+                                      ComPortCommand(112, 3));
+  EXPECT_EQ(server.Rate(), 9600u);
+  EXPECT_EQ(server.Purges(), 1);
+
+  // Modem state is told once asked for, masked, with 255 doubled.
+  server.NotifyModemState(0x30);
+  EXPECT_EQ(server.TakeReplies(), "");
+  commands = ComPortCommand(cpc::SetModemStateMask, 0xFF);
+  server.Feed(commands.data(), commands.size());
+  EXPECT_EQ(server.TakeReplies(), ComPortCommand(111, 0xFF) + ComPortCommand(107, 0x30));
+  EXPECT_EQ(ComPortServer::Encode(Bytes({'a', 255, 'b'})), Bytes({'a', 255, 255, 'b'}));
 }
 
 // Runs the simulator, reads its terminal until END, stops it with SIGTERM.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "serial/net/com_port_control.h"
+#include "serial/net/telnet_options.h"
 
 namespace {
 
@@ -103,4 +104,33 @@ TEST(ComPortControl, NotificationsBecomeModemAndErrorBits) {
   EXPECT_EQ(ModemStatusBits(0x0F), 0u);
   EXPECT_EQ(LineErrorFlags(0x1E), ce::OVERRUN | ce::RXPARITY | ce::FRAME | ce::BREAK);
   EXPECT_EQ(LineErrorFlags(0xE1), 0u);
+}
+
+// Each request is answered only when it changes something: a refusal once,
+// the answer to our own request not at all.
+TEST(TelnetOptions, AnswersOnlyWhatChangesTheState) {
+  TelnetOptions options({telnet::kComPortOption}, {telnet::kBinary});
+  EXPECT_EQ(options.Ask(telnet::WILL, telnet::kComPortOption), Bytes({255, 251, 44}));
+  EXPECT_EQ(options.Answer(telnet::DO, telnet::kComPortOption), "");
+  EXPECT_TRUE(options.Ours(telnet::kComPortOption));
+
+  EXPECT_EQ(options.Answer(telnet::WILL, telnet::kBinary), Bytes({255, 253, 0}));
+  EXPECT_EQ(options.Answer(telnet::WILL, telnet::kBinary), "");
+  EXPECT_TRUE(options.Theirs(telnet::kBinary));
+  EXPECT_EQ(options.Answer(telnet::WONT, telnet::kBinary), Bytes({255, 254, 0}));
+  EXPECT_FALSE(options.Theirs(telnet::kBinary));
+
+  EXPECT_EQ(options.Answer(telnet::DO, 1), Bytes({255, 252, 1}));
+  EXPECT_EQ(options.Answer(telnet::DO, 1), "");
+  EXPECT_EQ(options.Answer(telnet::WILL, 1), Bytes({255, 254, 1}));
+
+  EXPECT_FALSE(options.RefusedOurs(telnet::kComPortOption));
+  EXPECT_EQ(options.Answer(telnet::DONT, telnet::kComPortOption), Bytes({255, 252, 44}));
+  EXPECT_TRUE(options.RefusedOurs(telnet::kComPortOption));
+  EXPECT_FALSE(options.Ours(telnet::kComPortOption));
+}
+
+TEST(ComPortControl, ChangeBitsBecomeEvents) {
+  EXPECT_EQ(ModemDeltaEvents(0x0F), ev::CTS | ev::DSR | ev::RING | ev::RLSD);
+  EXPECT_EQ(ModemDeltaEvents(0xF0), 0u);
 }

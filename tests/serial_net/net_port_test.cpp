@@ -42,18 +42,7 @@ class NetPort : public ::testing::Test {
     };
   }
 
-  // ser2net takes the next client only once it has let go of the last one;
-  // the program's supervision would retry at its next tick.
-  bool OpenOnceFree() {
-    return WaitFor([&] {
-      try {
-        port_->Open();
-        return true;
-      } catch (const EComPort&) {
-        return false;
-      }
-    });
-  }
+  bool OpenOnceFree() { return ser2net_test::OpenOnceFree(*port_); }
 
   std::string Raw() const { return "tcp://127.0.0.1:" + std::to_string(server_.rawPort); }
   std::string Telnet() const { return "rfc2217://127.0.0.1:" + std::to_string(server_.telnetPort); }

@@ -81,13 +81,23 @@ class NetSupervisionTest : public QObject {
     QVERIFY(dialogs_.log.empty());
   }
 
+  // For a network port and a local device alike.
+  void aMalformedLineFormatIsExplainedInTheTooltip_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("network") << QStringLiteral("rfc2217://127.0.0.1:1 7E1 rts") << Utf8("format linii „rts”");
+    QTest::newRow("device") << QStringLiteral("/dev/null 9N1")
+                            << Utf8("format linii „9N1”: bitów danych może być od 5 do 8");
+  }
   void aMalformedLineFormatIsExplainedInTheTooltip() {
-    WritePortMap("rfc2217://127.0.0.1:1 7E1 rts");
+    QFETCH(QString, line);
+    QFETCH(QString, reason);
+    WritePortMap(line.toStdString());
     TForm1 form(Environment());
     QCOMPARE(form.StatusPanel(1)->text(), Utf8("brak połączenia! (port COM2, 1200bps)"));
     QVERIFY(!form.ComPortDriver_in().Connected());
     const QString tip = form.StatusPanel(1)->toolTip();
-    QVERIFY2(tip.contains(Utf8("porty.ini, COM2: format linii „rts”")), qPrintable(tip));
+    QVERIFY2(tip.contains(Utf8("porty.ini, COM2: ") + reason), qPrintable(tip));
     QVERIFY2(tip.contains(Utf8("przykłady: 8N1, 7E1")), qPrintable(tip));
   }
 };

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -45,6 +46,21 @@ inline bool WaitFor(const std::function<bool()>& done, int limitMs = 5000) {
     poll(nullptr, 0, 10);
   }
   return true;
+}
+
+// ser2net and the simulator take the next client only once they have let
+// go of the last one; the program's supervision would retry at its next
+// tick. Opens `port` as soon as the server takes it.
+template <class Port>
+bool OpenOnceFree(Port& port) {
+  return WaitFor([&] {
+    try {
+      port.Open();
+      return true;
+    } catch (const std::exception&) {
+      return false;
+    }
+  });
 }
 
 inline std::uint16_t FreePort() {

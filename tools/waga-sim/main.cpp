@@ -1,4 +1,4 @@
-// waga-sim: a weighing scale on a pseudo-terminal or a serial device.
+// waga-sim: a weighing scale on a pseudo-terminal, a serial device or a TCP port.
 
 #include <cstdio>
 #include <iostream>
@@ -9,6 +9,8 @@
 #include "tools/waga-sim/scale_output.h"
 #include "tools/waga-sim/sim_link.h"
 #include "tools/waga-sim/sim_options.h"
+#include "tools/waga-sim/tcp_link.h"
+#include "tools/waga-sim/tty_link.h"
 
 namespace {
 
@@ -66,7 +68,9 @@ int main(int argc, char** argv) {
   }
 
   InstallStopSignals();
-  auto link = SimLink::Open(options->device, options->baud, error);
+  auto link = options->tcpPort ? OpenTcpLink(options->listenAddress, *options->tcpPort,
+                                              options->comPortControl, options->baud, error)
+                               : OpenTtyLink(options->device, options->baud, error);
   if (!link || (!options->logFile.empty() && !link->SetLog(options->logFile, error)) ||
       (!options->portyIniDir.empty() &&
        !WritePortyIni(options->portyIniDir, options->comName, link->Path(), error))) {
@@ -76,7 +80,7 @@ int main(int argc, char** argv) {
   std::cout << link->Path() << std::endl;
 
   ScaleValues values(options->seed);
-  bool running = true;
+  bool running = link->WaitForPeer();
   for (int round = 0; running && (options->repeat == 0 || round < options->repeat); ++round) {
     std::string lineEnd = options->lineEnd;  // every round starts alike
     for (const Step& step : options->script)

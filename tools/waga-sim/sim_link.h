@@ -1,13 +1,17 @@
 #pragma once
 
-// The simulator's end of the serial line: a pseudo-terminal or a real
-// device, written at the pace of a chosen bit rate. Every wait also serves
-// SIGINT and SIGTERM, so a stop request ends any step at once.
+// The simulator's end of the line, written at the pace of a chosen bit
+// rate: a pseudo-terminal or a serial device (tty_link.h), or a TCP port
+// (tcp_link.h). Every wait also serves SIGINT and SIGTERM, so a stop
+// request ends any step at once.
+
+#include <poll.h>
+#include <sys/types.h>
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Blocks SIGINT, SIGTERM and SIGHUP outside the link's waits, which take
 // them; call once before anything else.
@@ -16,13 +20,12 @@ bool StopRequested();
 
 class SimLink {
  public:
-  // A pseudo-terminal when `device` is empty. `baud` 0: no pacing.
-  static std::unique_ptr<SimLink> Open(const std::string& device, int baud, std::string& error);
-  ~SimLink();
+  virtual ~SimLink();
   SimLink(const SimLink&) = delete;
   SimLink& operator=(const SimLink&) = delete;
 
-  // The path a program opens: the pseudo-terminal's slave or the device.
+  // What a program opens: the pseudo-terminal's slave, the device, or the
+  // porty.ini target of the TCP port.
   const std::string& Path() const { return path_; }
   bool SetLog(const std::string& file, std::string& error);
 
@@ -34,21 +37,39 @@ class SimLink {
   bool WaitDrained();
   // Until a stop is requested.
   void WaitForStop();
+  // Until someone is there to receive (at once on a serial line).
+  bool WaitForPeer();
+
+ protected:
+  using Clock = std::chrono::steady_clock;
+  enum class Until { Time, Room, Peer };
+
+  SimLink() = default;
+  // Paces the output at `baud` (0: no pacing) from now on.
+  void SetPace(int baud);
+
+  // The descriptors a wait watches; `until` says what it waits for.
+  virtual void Watch(std::vector<pollfd>& fds, Until until) = 0;
+  // Serves what the watched descriptors report; true when what the wait
+  // waits for (room to write, a peer) is there.
+  virtual bool Serve(const std::vector<pollfd>& fds, Until until) = 0;
+  // Writes some of the bytes; how many were taken, or -1 with errno.
+  virtual ssize_t WriteSome(std::string_view bytes) = 0;
+  // Whether the bytes written reach anyone: a peer is there.
+  virtual bool Delivering() const { return true; }
+  // Bytes written but not yet read by the other side; -1 when unknown.
+  virtual long Unread() = 0;
+
+  std::string path_;
 
  private:
-  using Clock = std::chrono::steady_clock;
-  SimLink() = default;
-  // Waits until `deadline` (or until writable when `forWrite`), reading and
-  // discarding what the other side writes. False on a stop request.
-  bool Wait(Clock::time_point deadline, bool forWrite);
+  // Waits until `deadline` or until what `until` names is there. False on
+  // a stop request.
+  bool Wait(Clock::time_point deadline, Until until);
   bool WriteAll(std::string_view bytes);
 
-  int fd_ = -1;      // master side or device
-  int holdFd_ = -1;  // a slave descriptor kept open: no hang-up between opens
   int logFd_ = -1;
-  bool fdQuiet_ = false;  // the device hung up: stop polling it
-  std::string path_;
   Clock::duration byteTime_{};
   std::size_t chunk_ = 0;  // 0: everything at once
-  Clock::time_point lineFree_{};
+  Clock::time_point lineFree_ = Clock::now();
 };

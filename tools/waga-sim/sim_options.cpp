@@ -88,6 +88,7 @@ std::optional<std::vector<Step>> ParseScript(const std::string& script, std::str
 std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error) {
   SimOptions options;
   std::string script = kDefaultScript;
+  bool listenGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -115,6 +116,18 @@ std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error
       options.help = true;
     } else if (arg == "--device") {
       ok = value(options.device);
+    } else if (arg == "--tcp" || arg == "--rfc2217") {
+      if (options.tcpPort) {
+        error = "--tcp and --rfc2217 serve one port; give one of them once";
+        return std::nullopt;
+      }
+      std::uint16_t port = 0;
+      ok = number(port, 0, 65535);
+      options.tcpPort = port;
+      options.comPortControl = arg == "--rfc2217";
+    } else if (arg == "--listen") {
+      ok = value(options.listenAddress);
+      listenGiven = true;
     } else if (arg == "--porty-ini") {
       ok = value(options.portyIniDir);
     } else if (arg == "--com") {
@@ -149,6 +162,14 @@ std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error
     }
     if (!ok) return std::nullopt;
   }
+  if (options.tcpPort && !options.device.empty()) {
+    error = "--device and a TCP port exclude each other";
+    return std::nullopt;
+  }
+  if (!options.tcpPort && listenGiven) {
+    error = "--listen goes with --tcp or --rfc2217";
+    return std::nullopt;
+  }
   auto steps = ParseScript(script, error);
   if (!steps) return std::nullopt;
   options.script = *steps;
@@ -165,6 +186,19 @@ reopens it.
 
 Options:
   --device PATH      send on this serial device instead of a pseudo-terminal
+  --tcp PORT         serve the output on this TCP port instead, the bytes as
+                     they are (as a serial server's raw port); 0 picks a free
+                     port. The first line of output is then the porty.ini
+                     target, for example tcp://127.0.0.1:4001
+  --rfc2217 PORT     the same as Telnet with COM port control (RFC 2217): the
+                     option is negotiated, every port setting the client makes
+                     is answered, and byte 255 is sent doubled
+  --listen ADDR      the address to listen on (default 127.0.0.1; 0.0.0.0 or
+                     :: for every network)
+                     One client is served at a time; the script starts when
+                     the first one connects, what is sent while none is
+                     connected is lost, and a client that leaves does not end
+                     the simulator.
   --porty-ini DIR    write "COMn=<path>" into DIR/porty.ini (an existing line
                      for that COM name is replaced, other lines are kept)
   --com COMn         the COM name for porty.ini (default COM2)

@@ -17,6 +17,11 @@ struct Step {
 
 struct SimOptions {
   std::string device;       // a serial device to use instead of a pseudo-terminal
+  // Serve on this TCP port instead (0: one the system picks), raw or with
+  // COM port control.
+  std::optional<std::uint16_t> tcpPort;
+  bool comPortControl = false;
+  std::string listenAddress = "127.0.0.1";
   std::string portyIniDir;  // where to write porty.ini, or empty
   std::string comName = "COM2";
   int baud = 1200;  // 0: no pacing

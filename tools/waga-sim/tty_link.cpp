@@ -1,0 +1,119 @@
+#include "tools/waga-sim/tty_link.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+speed_t SpeedConstant(int baud) {
+  static const std::pair<int, speed_t> speeds[] = {
+      {110, B110},     {300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},
+      {4800, B4800},   {9600, B9600},   {19200, B19200}, {38400, B38400}, {57600, B57600},
+      {115200, B115200}, {230400, B230400}};
+  for (const auto& [rate, constant] : speeds)
+    if (rate == baud) return constant;
+  return B0;
+}
+
+// Raw 8N1 bytes at the given speed (kept when the rate has no constant).
+bool MakeRaw(int fd, int baud) {
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return false;
+  cfmakeraw(&tio);
+  tio.c_cflag |= CLOCAL | CREAD;
+  if (const speed_t speed = SpeedConstant(baud); speed != B0) cfsetspeed(&tio, speed);
+  return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+class TtyLink final : public SimLink {
+ public:
+  bool Open(const std::string& device, int baud, std::string& error);
+  ~TtyLink() override;
+
+ private:
+  void Watch(std::vector<pollfd>& fds, Until until) override;
+  bool Serve(const std::vector<pollfd>& fds, Until until) override;
+  ssize_t WriteSome(std::string_view bytes) override { return write(fd_, bytes.data(), bytes.size()); }
+  long Unread() override;
+
+  int fd_ = -1;      // master side or device
+  int holdFd_ = -1;  // a slave descriptor kept open: no hang-up between opens
+  bool fdQuiet_ = false;  // the device hung up: stop polling it
+};
+
+bool TtyLink::Open(const std::string& device, int baud, std::string& error) {
+  if (device.empty()) {
+    fd_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char name[128];
+    if (fd_ < 0 || grantpt(fd_) != 0 || unlockpt(fd_) != 0 || ptsname_r(fd_, name, sizeof name) != 0) {
+      error = SystemError("cannot open a pseudo-terminal");
+      return false;
+    }
+    path_ = name;
+    holdFd_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (holdFd_ < 0 || !MakeRaw(holdFd_, baud)) {
+      error = SystemError("cannot set up " + path_);
+      return false;
+    }
+  } else {
+    path_ = device;
+    // Non-blocking from the start: a line without carrier must not hold the open.
+    fd_ = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0 || !MakeRaw(fd_, baud)) {
+      error = SystemError("cannot open " + device);
+      return false;
+    }
+  }
+  if (fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK) != 0) {
+    error = SystemError("cannot set up " + path_);
+    return false;
+  }
+  SetPace(baud);
+  return true;
+}
+
+TtyLink::~TtyLink() {
+  for (int fd : {holdFd_, fd_})
+    if (fd >= 0) close(fd);
+}
+
+void TtyLink::Watch(std::vector<pollfd>& fds, Until until) {
+  if (fdQuiet_ && until != Until::Room) return;
+  fds.push_back({fd_, static_cast<short>(POLLIN | (until == Until::Room ? POLLOUT : 0)), 0});
+}
+
+bool TtyLink::Serve(const std::vector<pollfd>& fds, Until until) {
+  const short revents = fds.front().revents;
+  if (revents & POLLIN) {
+    char discard[512];
+    while (read(fd_, discard, sizeof discard) > 0) {
+    }
+  }
+  if (revents & (POLLHUP | POLLERR | POLLNVAL)) fdQuiet_ = true;
+  return until == Until::Room && (revents & (POLLOUT | POLLERR | POLLHUP));
+}
+
+long TtyLink::Unread() {
+  // The slave's input queue, or the device's output queue.
+  int waiting = 0;
+  const int fd = holdFd_ >= 0 ? holdFd_ : fd_;
+  if (ioctl(fd, holdFd_ >= 0 ? FIONREAD : TIOCOUTQ, &waiting) != 0) return -1;
+  return waiting;
+}
+
+}  // namespace
+
+std::unique_ptr<SimLink> OpenTtyLink(const std::string& device, int baud, std::string& error) {
+  auto link = std::make_unique<TtyLink>();
+  if (!link->Open(device, baud, error)) return nullptr;
+  return link;
+}
