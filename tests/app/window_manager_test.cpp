@@ -185,6 +185,9 @@ class WindowManagerTest : public QObject {
   void mainWindowMinimisesButDoesNotMaximise() {
     QTRY_VERIFY(FrameOf(form_.get()).Offers("CLOSE"));
     QTRY_COMPARE(form_->frameGeometry().size(), QSize(800, 573));
+    // The window is given its fixed size once it is framed; the window
+    // manager takes away resizing when it has read the new size hints.
+    QTRY_VERIFY(!FrameOf(form_.get()).Offers("RESIZE"));
     const Frame frame = FrameOf(form_.get());
     VerifyFixedSize(frame);
     QVERIFY2(frame.Offers("MINIMIZE") && frame.Offers("CLOSE"), qPrintable(frame.Describe()));
