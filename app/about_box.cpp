@@ -5,12 +5,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
+#include <QWindow>
+#include <utility>
 
 #include "app/bevel_panel.h"
 #include "app/click_label.h"
 #include "app/look.h"
 #include "app/maker.h"
 #include "app/pictures.h"
+#include "platform/window_frames.h"
 
 namespace {
 
@@ -26,11 +29,25 @@ Label* AutoLabel(Label* label, int left, int top) {
   return label;
 }
 
+// The designed places were measured in a narrower font than the one that
+// stands in for it: a caption that would run into the link beside it moves
+// left, so that it ends a little before the link begins.
+void KeepLeftOf(QLabel* label, const QWidget* link) {
+  constexpr int kGap = 3;
+  const int right = link->x() - kGap;
+  if (label->geometry().right() >= right) label->move(right - label->width(), label->y());
+}
+
+// The frame around a shown window; none while it is hidden or not yet framed.
+QMargins KnownFrame(const QWidget* window) {
+  QWindow* handle = window->windowHandle();
+  return handle != nullptr && window->isVisible() ? handle->frameMargins() : QMargins();
+}
+
 }  // namespace
 
 TAboutBox::TAboutBox(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, kDialogFrame),
       openUrl_([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(U("O producencie..."));
@@ -56,11 +73,13 @@ TAboutBox::TAboutBox(QWidget* parent)
   iqel_->setToolTip(U("Kliknij, aby dowiedzieć się więcej o produktach Qel..."));
   connect(iqel_, &ClickLabel::clicked, this, &TAboutBox::IqelClick);
 
-  AutoLabel(new QLabel(U("Internet:"), panel1_), 39, 96);
+  auto* label4 = AutoLabel(new QLabel(U("Internet:"), panel1_), 39, 96);
+  label4->setObjectName(QStringLiteral("Label4"));
   label3_ = AutoLabel(new ClickLabel(U(maker::kWeb), panel1_), 80, 96);
   label3_->setObjectName(QStringLiteral("Label3"));
   label3_->setToolTip(U("Odwiedź naszą stronę internetową"));
-  AutoLabel(new QLabel(U("E-mail:"), panel1_), 55, 120);
+  auto* label1 = AutoLabel(new QLabel(U("E-mail:"), panel1_), 55, 120);
+  label1->setObjectName(QStringLiteral("Label1"));
   lqelemail_ = AutoLabel(new ClickLabel(U(maker::kMail), panel1_), 88, 120);
   lqelemail_->setObjectName(QStringLiteral("Lqelemail"));
   lqelemail_->setToolTip(U("Napisz do nas"));
@@ -73,6 +92,9 @@ TAboutBox::TAboutBox(QWidget* parent)
     SetLinkColour(link, kLinkUp);
     connect(link, &ClickLabel::mouseDown, this, [this, link] { SetLinkColour(link, kLinkDown); });
     connect(link, &ClickLabel::mouseUp, this, [this, link] { SetLinkColour(link, kLinkUp); });
+  }
+  for (auto [label, link] : {std::pair{label4, label3_}, std::pair{label1, lqelemail_}}) {
+    KeepLeftOf(label, link);
   }
   connect(label3_, &ClickLabel::clicked, this, &TAboutBox::Label3Click);
   connect(lqelemail_, &ClickLabel::clicked, this, &TAboutBox::LqelemailClick);
@@ -107,29 +129,43 @@ TAboutBox::TAboutBox(QWidget* parent)
   okButton_->setAutoDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
 
-  Resize(kCollapsedPanel, kCollapsedHeight);
+  Resize(kCollapsedPanel);
 }
 
 int TAboutBox::OuterHeight() const { return frameGeometry().height(); }
 
-void TAboutBox::Resize(int panelHeight, int outerHeight) {
-  const int frame = frameGeometry().height() - height();
+int TAboutBox::DesignedOuterHeight() const { return panel1_->height() + kBelowPanel; }
+
+void TAboutBox::Resize(int panelHeight) {
   panel1_->resize(panel1_->width(), panelHeight);
-  setFixedSize(kClientWidth, outerHeight - frame);
-  okButton_->move(okButton_->x(), outerHeight - 63);
+  okButton_->move(okButton_->x(), DesignedOuterHeight() - 63);
+  FitFrame();
+}
+
+// The client area is what is left of the designed outer height inside the
+// window manager's frame. The frame is known only some time after the window
+// is first shown (and may change), so this runs again on every move, resize
+// and activation; it changes nothing once the size is right. Until its own
+// frame is known the window takes its owner's, which the same window manager
+// draws alike in all but the buttons.
+void TAboutBox::FitFrame() {
+  const QMargins frame = KnownFrame(this).isNull() && parentWidget() != nullptr
+                             ? KnownFrame(parentWidget()->window())
+                             : KnownFrame(this);
+  const QSize client(kClientWidth, DesignedOuterHeight() - frame.top() - frame.bottom());
+  if (client.height() > 0 &&
+      (size() != client || minimumSize() != client || maximumSize() != client)) {
+    setFixedSize(client);
+  }
 }
 
 void TAboutBox::FormActivate() {
-  Resize(kCollapsedPanel, kCollapsedHeight);
+  Resize(kCollapsedPanel);
   lversion_->setText(U(maker::kVersionTag));
 }
 
 void TAboutBox::IqelClick() {
-  if (panel1_->height() == kCollapsedPanel) {
-    Resize(kExpandedPanel, kExpandedHeight);
-  } else {
-    Resize(kCollapsedPanel, kCollapsedHeight);
-  }
+  Resize(panel1_->height() == kCollapsedPanel ? kExpandedPanel : kCollapsedPanel);
 }
 
 void TAboutBox::Label3Click() { openUrl_(U(maker::kWebUrl)); }
@@ -147,6 +183,21 @@ void TAboutBox::SetLinkColour(ClickLabel* label, const QColor& colour) {
 void TAboutBox::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+bool TAboutBox::event(QEvent* event) {
+  const bool handled = QDialog::event(event);
+  switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::WindowActivate:
+      FitFrame();
+      break;
+    default:
+      break;
+  }
+  return handled;
 }
 
 // Centred over the main window each time it is shown.

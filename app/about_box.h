@@ -22,6 +22,9 @@ class TAboutBox : public QDialog {
   static constexpr int kExpandedPanel = 305;
   static constexpr int kCollapsedHeight = 291;
   static constexpr int kExpandedHeight = 387;
+  // The window is this much higher than its panel, frame included.
+  static constexpr int kBelowPanel = kCollapsedHeight - kCollapsedPanel;
+  static_assert(kExpandedHeight - kExpandedPanel == kBelowPanel);
 
   explicit TAboutBox(QWidget* parent = nullptr);
 
@@ -46,13 +49,18 @@ class TAboutBox : public QDialog {
   void OKButtonClick();
 
  protected:
+  bool event(QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
   void SetLinkColour(ClickLabel* label, const QColor& colour);
-  // Panel height, outer window height and the OK button at height minus 63.
-  void Resize(int panelHeight, int outerHeight);
+  // The outer height that goes with the panel's: 291 collapsed, 387 expanded.
+  int DesignedOuterHeight() const;
+  // Panel height, then the outer window height to match and the OK button
+  // at that height minus 63.
+  void Resize(int panelHeight);
+  void FitFrame();
 
   BevelPanel* panel1_ = nullptr;
   ClickLabel* iqel_ = nullptr;

@@ -17,6 +17,7 @@
 #include "app/ui_text.h"
 #include "platform/free_space.h"
 #include "platform/qt_dialogs.h"
+#include "platform/window_frames.h"
 
 namespace {
 
@@ -25,9 +26,7 @@ constexpr std::int64_t kMinimumFreeBytes = 1000000;
 }  // namespace
 
 TForm1::TForm1(TForm1Environment environment, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QMainWindow(parent, kMainWindowFrame),
       environment_(std::move(environment)),
       handoff_([this] {
         QMetaObject::invokeMethod(this, [this] { handoff_.ServePending(); }, Qt::QueuedConnection);

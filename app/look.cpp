@@ -4,6 +4,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include "app/waga_style.h"
+
 namespace {
 
 void SubstituteDesignedFonts() {
@@ -26,7 +28,8 @@ QFont Designed(const char* family, int pixels) {
 }  // namespace
 
 void InstallWagaLook(QApplication& app) {
-  if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) {
+  if (QStyle* windows = QStyleFactory::create(QStringLiteral("Windows"))) {
+    auto* style = new WagaStyle(windows);
     QApplication::setStyle(style);
     QApplication::setPalette(style->standardPalette());
   }

@@ -1,11 +1,13 @@
 #include "app/about_box.h"
 #include "app/form1.h"
+#include "app/menu_start.h"
 #include "app/waga_application.h"
 #include "config/ui/form_ustaw.h"
 #include "platform/close_on_signals.h"
 
 int main(int argc, char* argv[]) {
   WagaApplication app(argc, argv);
+  if (!EnterWorkingFolderOfMenuStart(argc, argv)) return 1;
 
   // The main window first: its start-up runs before any other window exists.
   auto* form1 = new TForm1;

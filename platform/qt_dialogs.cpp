@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt_text.h"
+#include "platform/window_frames.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ void CentreOnScreen(QWidget* box) {
 }
 
 int RunCentred(QDialog& box) {
+  box.setWindowFlags(kDialogFrame);
   CentreOnScreen(&box);
   return box.exec();
 }

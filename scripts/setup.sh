@@ -14,6 +14,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   fonts-liberation2 fontconfig
+  # Qt's own standard texts in Polish (qtbase_pl.qm, loaded at start-up)
   qt6-translations-l10n
 )
 
@@ -23,12 +24,16 @@ test_packages=(
   poppler-utils xvfb xauth x11-apps x11-utils openbox imagemagick
   locales clang
   ser2net
+  desktop-file-utils appstream
+  # the window test under openbox: real pointer input (xdotool)
+  xdotool
 )
 
 # --- the Debian package and its checks ------------------------------------
 package_packages=(
   dpkg-dev fakeroot file
   lintian desktop-file-utils appstream
+  librsvg2-bin
 )
 
 wanted=("${run_packages[@]}")

@@ -1,10 +1,11 @@
-// Saves pictures of the main window and of the about window (collapsed and
-// expanded) into the folder given as the first argument. Runs the real
-// windows in a scratch working directory, with a reading in the display and
-// a balance report in the preview.
+// Saves pictures of the main window, its settings pages and menu, and of
+// the about window (collapsed and expanded) into the folder given as the
+// first argument. Runs the real windows in a scratch working directory,
+// with a reading in the display and a balance report in the preview.
 
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QTabWidget>
 #include <QPlainTextEdit>
@@ -88,6 +89,16 @@ int main(int argc, char* argv[]) {
   }
   pages->setCurrentIndex(0);
   ok = strip.save(folder + QStringLiteral("/settings-pages.png")) && ok;
+  // The "Ustawienia" menu with its radio items, page "Bilans" chosen.
+  form.MBilansClick();
+  if (auto* menu = form.findChild<QMenu*>(QStringLiteral("MMwidok"))) {
+    menu->popup(form.mapToGlobal(QPoint(0, 0)));
+    if (!QTest::qWaitForWindowExposed(menu)) return 1;
+    ok = Save(menu, folder + QStringLiteral("/settings-menu.png")) && ok;
+    menu->hide();
+  }
+  form.MwagaClick();
+
   form.MMaboutClick();
   if (!QTest::qWaitForWindowExposed(about)) return 1;
   ok = Save(about, folder + QStringLiteral("/about-window.png")) && ok;

@@ -4,11 +4,11 @@
 
 #include "config/settings/transmission.h"
 #include "config/ui/radio_group.h"
+#include "platform/window_frames.h"
 #include "serial/com_port.h"
 
 TFormUstaw::TFormUstaw(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    : QDialog(parent, kDialogFrame) {
   setObjectName(QStringLiteral("FormUstaw"));
   setWindowTitle(QStringLiteral("Ustawienia..."));
   setAttribute(Qt::WA_WindowPropagation);  // the main window's font

@@ -65,19 +65,20 @@ void NetSerialDevice::ResetConnectionState() {
   queueReport_ = InputQueueReport();
   options_ = ClientOptions();
   rateReply_.reset();
-  applied_.reset();
 }
 
 int NetSerialDevice::Open(const std::string&) {
   if (fd_.load() >= 0) return EBUSY;
   detail_.clear();
   if (stopFd_ < 0) return stopFdError_;
+  openDeadline_ = Clock::now() + std::chrono::milliseconds(kOpenBudgetMs);
+  applied_.reset();
   std::vector<SocketAddress> addresses;
-  if (int error = resolver_.Resolve(target_.host, target_.port, kResolveTimeoutMs, addresses, detail_)) {
+  if (int error = resolver_.Resolve(target_.host, target_.port, WaitLimitMs(kResolveTimeoutMs), addresses, detail_)) {
     return error;
   }
   int fd = -1;
-  if (int error = ConnectWithTimeout(addresses, kConnectTimeoutMs, fd)) {
+  if (int error = ConnectWithTimeout(addresses, WaitLimitMs(kConnectTimeoutMs), fd)) {
     detail_ = "nie mo\xBFna po\xB3\xB9" "czy\xE6 si\xEA z " + HostAndPort(target_) + " (" + std::strerror(error) +
               "); czy serwer portu szeregowego dzia\xB3" "a i s\xB3ucha na tym porcie?";
     return error;
@@ -109,7 +110,8 @@ int NetSerialDevice::NegotiateComPortControl() {
     detail_ = "serwer " + HostAndPort(target_) + " zamkn\xB9\xB3 po\xB3\xB9" "czenie";
     return error;
   }
-  const bool answered = PumpUntil(lock, kNegotiationTimeoutMs, [this] {
+  const int limitMs = WaitLimitMs(kNegotiationTimeoutMs);
+  const bool answered = PumpUntil(lock, limitMs, [this] {
     return options_.Ours(telnet::kComPortOption) || options_.RefusedOurs(telnet::kComPortOption);
   });
   if (options_.Ours(telnet::kComPortOption)) {
@@ -130,7 +132,7 @@ int NetSerialDevice::NegotiateComPortControl() {
                            "telnet(rfc2217) w serwerze"
                      : "serwer " + HostAndPort(target_) +
                            " nie odpowiedzia\xB3 na sterowanie portem (RFC 2217) w ci\xB9gu " +
-                           std::to_string(kNegotiationTimeoutMs) + " ms";
+                           std::to_string(limitMs) + " ms";
   return answered ? EPROTONOSUPPORT : ETIMEDOUT;
 }
 
@@ -175,7 +177,7 @@ int NetSerialDevice::SetLineParameters(const DeviceControlBlock& block) {
   if (int error = SendLocked(LineSettingCommands(block), true)) return error;
   // The server answers the rate with the one it set; a rate it cannot make
   // is refused like a driver's, and the previous settings are sent again.
-  if (!PumpUntil(lock, kReplyTimeoutMs, [this] { return rateReply_.has_value(); })) {
+  if (!PumpUntil(lock, WaitLimitMs(kReplyTimeoutMs), [this] { return rateReply_.has_value(); })) {
     return hungUp_ ? EIO : ETIMEDOUT;
   }
   const std::int64_t wanted = block.BaudRate;
@@ -186,6 +188,12 @@ int NetSerialDevice::SetLineParameters(const DeviceControlBlock& block) {
   }
   applied_ = block;
   return 0;
+}
+
+int NetSerialDevice::WaitLimitMs(int limitMs) const {
+  if (applied_) return limitMs;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(openDeadline_ - Clock::now()).count();
+  return static_cast<int>(std::clamp<long long>(left, 0, limitMs));
 }
 
 template <class Done>

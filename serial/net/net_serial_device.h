@@ -52,7 +52,10 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   void Close() override;
   std::string OpenFailureDetail() const override { return detail_; }
 
-  // Together well under the 2 s supervision tick.
+  // Each wait has its limit, and an open (with the first line settings it
+  // carries) holds the caller at most the budget: well under the 2 s
+  // supervision tick.
+  static constexpr int kOpenBudgetMs = 800;
   static constexpr int kResolveTimeoutMs = 300;
   static constexpr int kConnectTimeoutMs = 500;
   static constexpr int kNegotiationTimeoutMs = 300;
@@ -70,6 +73,9 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   static TelnetOptions ClientOptions();
   void ResetConnectionState();
   int NegotiateComPortControl();
+  // The limit, cut to what is left of the open's budget while the first
+  // line settings of the connection are not yet applied.
+  int WaitLimitMs(int limitMs) const;
   void PumpLocked();
   // Sends everything, waiting for room in the socket only when `mayWait`.
   int SendLocked(const std::string& bytes, bool mayWait);
@@ -104,4 +110,5 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   TelnetOptions options_ = ClientOptions();
   std::optional<std::uint32_t> rateReply_;
   std::optional<DeviceControlBlock> applied_;
+  std::chrono::steady_clock::time_point openDeadline_;
 };

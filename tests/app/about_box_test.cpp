@@ -10,6 +10,7 @@
 #include "tests/support/ui/scripted_dialogs.h"
 
 #include <QTemporaryDir>
+#include <utility>
 
 class AboutBoxTest : public QObject {
   Q_OBJECT
@@ -59,7 +60,7 @@ class AboutBoxTest : public QObject {
 
   void cleanup() { form_.reset(); }
 
-  void showsCollapsedWithTheVersionTag() {
+  void firstActivationShowsItCollapsedWithTheVersionTag() {
     QCOMPARE(about_->windowTitle(), QStringLiteral("O producencie..."));
     form_->MMabout()->trigger();
     WaitActive(about_);
@@ -110,6 +111,21 @@ class AboutBoxTest : public QObject {
     }
     QCOMPARE(opened_, QStringList({QStringLiteral("http://www.qel.example.com"),
                                    QStringLiteral("mailto:biuro@qel.example.com")}));
+  }
+
+  // "Internet:" and "E-mail:" end before their links begin, on the same line.
+  void labelsDoNotRunIntoTheirLinks() {
+    for (auto [name, link] :
+         {std::pair{"Label4", about_->Label3()}, std::pair{"Label1", about_->Lqelemail()}}) {
+      auto* label = about_->Panel1()->findChild<QLabel*>(QLatin1String(name));
+      QVERIFY(label != nullptr);
+      QVERIFY2(label->geometry().right() < link->x(), name);
+      QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+      QVERIFY(label->x() > 0);
+      QCOMPARE(label->y(), link->y());
+    }
+    QCOMPARE(about_->Label3()->pos(), QPoint(80, 96));
+    QCOMPARE(about_->Lqelemail()->pos(), QPoint(88, 120));
   }
 
   void okHidesAndTheMenuShowsItAgain() {

@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QFile>
 #include <QFontInfo>
@@ -19,6 +20,7 @@
 
 #include "acquisition/text/win1250.h"
 #include "app/form1.h"
+#include "app/glyph_button.h"
 #include "platform/close_on_signals.h"
 #include "tests/support/ui/scripted_dialogs.h"
 #include "tests/support/ui/test_files.h"
@@ -236,6 +238,12 @@ class Form1Test : public QObject {
     int changes = 0;
     connect(form.PCustawienia(), &QTabWidget::currentChanged, [&] { ++changes; });
 
+    // One exclusive group, so the menu draws them as radio items.
+    QActionGroup* group = form.Mwaga()->actionGroup();
+    QVERIFY(group != nullptr && group->isExclusive());
+    QCOMPARE(group->actions(),
+             QList<QAction*>({form.Mwaga(), form.Mplik(), form.Mpodglad(), form.MBilans()}));
+
     form.Mpodglad()->trigger();
     QCOMPARE(form.PCustawienia()->currentIndex(), 2);
     QVERIFY(form.Mpodglad()->isChecked());
@@ -268,6 +276,8 @@ class Form1Test : public QObject {
     QCOMPARE(form.Ljednost()->geometry(), QRect(216, 104, 345, 33));
     QCOMPARE(form.PCustawienia()->geometry(), QRect(568, 0, 217, 137));
     QCOMPARE(form.Mraport()->geometry(), QRect(48, 144, 689, 361));
+    QCOMPARE(form.BBdrukuj()->geometry(), QRect(48, 50, 57, 23));
+    QCOMPARE(form.BBdrukuj_bilans()->geometry(), QRect(112, 50, 81, 23));
     QCOMPARE(form.BBdrukuj_szczbilans()->geometry(), QRect(48, 75, 145, 23));
     QCOMPARE(form.Emaxlinie()->geometry(), QRect(78, 18, 49, 21));
     QCOMPARE(form.StatusPanel(0)->width(), 105);
@@ -282,6 +292,26 @@ class Form1Test : public QObject {
     QCOMPARE(form.Ldisplay()->font().pixelSize(), 96);
     QCOMPARE(form.Mraport()->font().pixelSize(), 13);
     QVERIFY(form.Ljednost()->font().bold());
+  }
+
+  // In their designed places the print buttons show glyph and whole caption
+  // inside their bevel, in a font no smaller than 9 px.
+  void printButtonsShowTheirWholeCaptions() {
+    TForm1 form(Environment());
+    for (QPushButton* pushButton :
+         {form.BBdrukuj(), form.BBdrukuj_bilans(), form.BBdrukuj_szczbilans()}) {
+      auto* button = dynamic_cast<GlyphButton*>(pushButton);
+      QVERIFY(button != nullptr);
+      const QRect caption = button->CaptionRect();
+      QVERIFY2(button->ContentArea().contains(caption), qPrintable(button->text()));
+      const QFontMetrics metrics(button->CaptionFont());
+      const int captionWidth = metrics.horizontalAdvance(button->text());
+      QVERIFY2(captionWidth <= caption.width(), qPrintable(button->text()));
+      QVERIFY(button->CaptionFont().pixelSize() >= 9);
+    }
+    // The short caption keeps the form's font.
+    auto* drukuj = dynamic_cast<GlyphButton*>(form.BBdrukuj());
+    QCOMPARE(drukuj->CaptionFont().pixelSize(), form.font().pixelSize());
   }
 };
 

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QProxyStyle>
+
+// The program's style: Qt's Windows style, with the mark of a menu item of an
+// exclusive group drawn as a radio dot, as the design's radio items look;
+// the Windows style would draw the same tick as for an independent option.
+class WagaStyle : public QProxyStyle {
+ public:
+  explicit WagaStyle(QStyle* base) : QProxyStyle(base) {}
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+};
