@@ -36,6 +36,7 @@ class TAboutBox;
 class TFormUstaw;
 class BevelPanel;
 class ClickLabel;
+class ScreenFrame;
 
 // What start-up takes from its surroundings; tests replace each part.
 struct TForm1Environment {
@@ -87,6 +88,8 @@ class TForm1 : public QMainWindow {
   QLabel* Ldisplay() const { return ldisplay_; }
   QLabel* Ljednost() const { return ljednost_; }
   QPlainTextEdit* Mraport() const { return mraport_; }
+  // The preview's and the display's screen frame (looked up once).
+  ScreenFrame& PreviewFrame();
   QTabWidget* PCustawienia() const { return pcUstawienia_; }
   QCheckBox* CBzapis() const { return cbZapis_; }
   QLineEdit* Enazwapliku() const { return eNazwapliku_; }
@@ -236,6 +239,7 @@ class TForm1 : public QMainWindow {
   QPushButton* bbDrukujBilans_ = nullptr;
   QPushButton* bbDrukujSzczbilans_ = nullptr;
   QPlainTextEdit* mraport_ = nullptr;
+  ScreenFrame* previewFrame_ = nullptr;
   QLabel* statusPanel0_ = nullptr;
   QLabel* statusPanel1_ = nullptr;
   QTimer* timer1_ = nullptr;

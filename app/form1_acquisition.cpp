@@ -21,7 +21,7 @@ namespace {
 class Form1ScaleScreen final : public ScaleScreen {
  public:
   explicit Form1ScaleScreen(TForm1& form)
-      : form_(form), frame_(ScreenFrame::Of(*form.Mraport(), *form.Ldisplay())) {}
+      : form_(form), frame_(form.PreviewFrame()) {}
 
   std::string DisplayCaption() const override { return FromQString(form_.Ldisplay()->text()); }
   void SetDisplayCaption(const std::string& text) override {
@@ -73,6 +73,11 @@ class ComPortScalePort final : public ScalePort {
 };
 
 }  // namespace
+
+ScreenFrame& TForm1::PreviewFrame() {
+  if (previewFrame_ == nullptr) previewFrame_ = &ScreenFrame::Of(*mraport_, *ldisplay_);
+  return *previewFrame_;
+}
 
 void TForm1::BindScalePort() {
   comPortDriver_in_.SetHandoff(&handoff_);
