@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Waga side by side with tio, picocom and a bare reader on the same stream
-# from one pseudo-terminal: paced at a scale's line rate and unpaced.
+# from one pseudo-terminal: paced at a scale's line rate and unpaced. The
+# row "floor" (handoff_floor) is the program's structure alone: the serial
+# component's event thread handing each delivery to a Qt event loop and
+# waiting, and the line appended open-write-close, with no window.
 #
 #   bench/side_by_side/side_by_side.sh [paced-lines] [burst-lines] [repetitions] [build-dir]
 #
@@ -29,7 +32,7 @@ fi
 if [[ ! -f $build/build.ninja ]]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" -j2 --target pty_feeder bare_reader waga_offscreen
+cmake --build "$build" -j2 --target pty_feeder bare_reader handoff_floor waga_offscreen
 bin=$build/bench/side_by_side
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -51,11 +54,12 @@ one() {  # label lines rate
     tio) run "$1" "$2" "$3" tio -b 115200 --log --log-file "$work/log" '{tty}' ;;
     picocom) run "$1" "$2" "$3" picocom -q -b 115200 --logfile "$work/log" '{tty}' ;;
     bare) run "$1" "$2" "$3" "$bin/bare_reader" '{tty}' "$work/log" ;;
+    floor) run "$1" "$2" "$3" "$bin/handoff_floor" '{tty}' "$work/log" ;;
   esac
 }
 
-programs=(waga5000 tio waga300 picocom bare)
-bursts=(waga5000 tio picocom bare)
+programs=(waga5000 tio waga300 picocom bare floor)
+bursts=(waga5000 tio picocom bare floor)
 if [[ -n ${WAGA_BEFORE:-} ]]; then
   programs+=(before5000 before300)
   bursts+=(before5000)

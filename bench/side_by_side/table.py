@@ -24,7 +24,7 @@ def ratio(a, b):
     return "" if a is None or b is None or b <= 0 else "%.2f" % (a / b)
 
 
-labels = ["waga5000", "waga300", "before5000", "before300", "tio", "picocom", "bare"]
+labels = ["waga5000", "waga300", "before5000", "before300", "tio", "picocom", "bare", "floor"]
 print("| program | paced CPU s/100k | ×tio | ×bare | latency median µs | p99 µs | p99 ×bare"
       " | burst lines/s | ×tio | burst CPU s/100k | peak KiB | checks | load |")
 print("|" + "---|" * 13)
