@@ -6,7 +6,9 @@
 //
 // On X11 these become the window's Motif hints (functions and decorations),
 // which most window managers follow. openbox follows them for resizing and
-// maximising only: it keeps minimise (and full screen) for every dialog.
+// maximising only: it keeps minimise (and full screen) for every dialog, and
+// takes minimise away from nothing a dialog could declare itself to be (only
+// from toolbars and menus).
 
 #include <Qt>
 
