@@ -6,29 +6,18 @@
 //
 //   handoff_floor DEVICE LOG
 
-#include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "acquisition/data_file.h"
+#include "bench/side_by_side/quit_on_signal.h"
 #include "serial/com_port.h"
 #include "serial/ui_handoff.h"
 #include "tools/waga-sim/porty_ini.h"
-
-namespace {
-int stopPipe[2];
-void OnTerm(int) {
-  const char c = 0;
-  if (::write(stopPipe[1], &c, 1) < 0) {
-  }
-}
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -77,11 +66,8 @@ int main(int argc, char** argv) {
   };
   port.Open();
 
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, stopPipe) != 0) return 1;
-  QSocketNotifier stop(stopPipe[0], QSocketNotifier::Read);
-  QObject::connect(&stop, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-  ::signal(SIGTERM, OnTerm);
-  ::signal(SIGINT, OnTerm);
+  const auto quit = QuitOnSignal(app);
+  if (!quit) return 1;
   app.exec();
   port.Close();
   std::filesystem::remove_all(dir);

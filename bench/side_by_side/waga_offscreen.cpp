@@ -6,11 +6,6 @@
 //
 //   waga_offscreen DEVICE LINK [max-preview-lines]
 
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,15 +13,7 @@
 
 #include "app/waga_application.h"
 #include "bench/app/app_harness.h"
-
-namespace {
-int stopPipe[2];
-void OnTerm(int) {
-  const char c = 0;
-  if (::write(stopPipe[1], &c, 1) < 0) {
-  }
-}
-}  // namespace
+#include "bench/side_by_side/quit_on_signal.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -43,11 +30,8 @@ int main(int argc, char** argv) {
   std::filesystem::remove(argv[2]);
   std::filesystem::create_symlink(harness.DataFilePath(), argv[2]);
 
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, stopPipe) != 0) return 1;
-  QSocketNotifier stop(stopPipe[0], QSocketNotifier::Read);
-  QObject::connect(&stop, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-  ::signal(SIGTERM, OnTerm);
-  ::signal(SIGINT, OnTerm);
+  const auto quit = QuitOnSignal(app);
+  if (!quit) return 1;
   app.exec();
   harness.Stop();
   std::filesystem::remove(argv[2]);
