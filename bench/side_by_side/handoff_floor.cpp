@@ -15,6 +15,7 @@
 
 #include "acquisition/data_file.h"
 #include "bench/side_by_side/quit_on_signal.h"
+#include "serial/com_errors.h"
 #include "serial/com_port.h"
 #include "serial/ui_handoff.h"
 #include "tools/waga-sim/porty_ini.h"
@@ -64,7 +65,13 @@ int main(int argc, char** argv) {
     }
     pending.erase(0, start);
   };
-  port.Open();
+  try {
+    port.Open();
+  } catch (const EComPort& failure) {
+    std::fprintf(stderr, "handoff_floor: %s\n", failure.what());
+    std::filesystem::remove_all(dir);
+    return 1;
+  }
 
   const auto quit = QuitOnSignal(app);
   if (!quit) return 1;
