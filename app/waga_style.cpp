@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyleOptionMenuItem>
+#include <QStyleOptionSlider>
 #include <algorithm>
 
 void WagaStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
@@ -23,4 +24,25 @@ void WagaStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
   painter->setBrush(colour);
   painter->drawEllipse(dot);
   painter->restore();
+}
+
+void WagaStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                            const QWidget* widget) const {
+  const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(option);
+  if ((element != CE_ScrollBarAddPage && element != CE_ScrollBarSubPage) || bar == nullptr) {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    return;
+  }
+  // The trough is a patterned fill, and Qt hands a patterned fill of 96 rows
+  // or more to its thread pool and waits for it. The preview's scroll bar is
+  // repainted at every showing of a scrolling preview, and waking the pool
+  // costs more than the fill; bands of fewer rows are filled at once. The
+  // pattern keeps to the painter's origin, so the bands join seamlessly.
+  constexpr int kBandRows = 64;
+  QStyleOptionSlider band = *bar;
+  for (int top = bar->rect.top(); top <= bar->rect.bottom(); top += kBandRows) {
+    band.rect = QRect(bar->rect.left(), top, bar->rect.width(),
+                      std::min(kBandRows, bar->rect.bottom() + 1 - top));
+    QProxyStyle::drawControl(element, &band, painter, widget);
+  }
 }

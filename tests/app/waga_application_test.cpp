@@ -6,8 +6,11 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QStyleOptionMenuItem>
+#include <QStyleOptionSlider>
 #include <QTest>
+#include <memory>
 
 // What the program's application object sets up at start-up: Qt's own
 // texts in Polish, and the look of the windows.
@@ -26,6 +29,20 @@ class WagaApplicationTest : public QObject {
     option.checked = true;
     QPainter painter(&image);
     QApplication::style()->drawPrimitive(QStyle::PE_IndicatorMenuCheckMark, &option, &painter);
+    return image;
+  }
+
+  // A vertical trough that starts on an odd row and ends within a band.
+  static QImage Trough(const QStyle& style, QStyle::ControlElement element, QStyle::State state) {
+    QImage image(16, 203, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QStyleOptionSlider option;
+    option.rect = QRect(0, 3, 16, 197);
+    option.state = state;
+    option.palette = QApplication::palette();
+    option.orientation = Qt::Vertical;
+    QPainter painter(&image);
+    style.drawControl(element, &option, &painter);
     return image;
   }
 
@@ -67,6 +84,21 @@ class WagaApplicationTest : public QObject {
     QVERIFY(radio != blank);
     QVERIFY(tick != blank);
     QVERIFY(radio != tick);
+  }
+
+  // The program fills a scroll bar's trough in bands; its checkered pattern
+  // must come out as the Windows style's single fill draws it.
+  void scrollBarTroughLooksAsTheWindowsStyleDrawsIt() {
+    const std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("Windows")));
+    QVERIFY(windows != nullptr);
+    for (const auto element : {QStyle::CE_ScrollBarAddPage, QStyle::CE_ScrollBarSubPage}) {
+      for (const QStyle::State state :
+           {QStyle::State(QStyle::State_Enabled), QStyle::State_Enabled | QStyle::State_Sunken}) {
+        const QImage banded = Trough(*QApplication::style(), element, state);
+        QCOMPARE(banded, Trough(*windows, element, state));
+        QVERIFY(banded.pixel(5, 100) != banded.pixel(6, 100));  // the pattern is there
+      }
+    }
   }
 };
 
