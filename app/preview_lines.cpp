@@ -84,11 +84,12 @@ void AddPreviewLine(QPlainTextEdit& memo, const std::string& line) {
 }
 
 ScreenFrame::ScreenFrame(QPlainTextEdit& memo, QLabel& display)
-    : QObject(&memo), memo_(memo), display_(&display) {
+    : QObject(&memo),
+      memo_(memo),
+      display_(&display),
+      previewRefresh_(kPreviewFrameMs, [this] { ShowPreview(); }),
+      displayRefresh_(kFrameMs, [this] { ShowDisplay(); }) {
   setObjectName(QString::fromLatin1(kFrameName));
-  frame_.setSingleShot(true);
-  frame_.setInterval(kFrameMs);
-  QObject::connect(&frame_, &QTimer::timeout, this, &ScreenFrame::EndFrame);
 }
 
 ScreenFrame& ScreenFrame::Of(QPlainTextEdit& memo, QLabel& display) {
@@ -104,12 +105,12 @@ void ScreenFrame::SetDisplayCaption(const QString& text) {
   if (display_ == nullptr || display_->text() == text) return;
   // The label repaints itself on every change; within a frame it only takes
   // the text, and paints when the frame ends.
-  if (frame_.isActive() && !displayHeld_ && display_->updatesEnabled()) {
+  if (displayRefresh_.Open() && !displayHeld_ && display_->updatesEnabled()) {
     displayHeld_ = true;
     display_->setUpdatesEnabled(false);
   }
   display_->setText(text);
-  Changed();
+  displayRefresh_.Changed();
 }
 
 int ScreenFrame::KeptMemoLines() const {
@@ -134,28 +135,27 @@ void ScreenFrame::DeleteFirstLine() {
   } else {
     return;
   }
-  Changed();
+  previewRefresh_.Changed();
 }
 
 void ScreenFrame::Clear() {
   clear_ = true;
   removed_ = 0;
   added_.clear();
-  Changed();
+  previewRefresh_.Changed();
 }
 
 void ScreenFrame::AddLine(const std::string& line) {
   added_.push_back(ToQString(line));
-  Changed();
-}
-
-void ScreenFrame::Changed() {
-  if (frame_.isActive()) return;  // shown when the frame ends
-  Flush();
-  frame_.start();
+  previewRefresh_.Changed();
 }
 
 void ScreenFrame::Flush() {
+  ShowPreview();
+  ShowDisplay();
+}
+
+void ScreenFrame::ShowPreview() {
   if (clear_) memo_.clear();
   RemoveFirstMemoLines(memo_, removed_);
   if (!added_.empty()) {
@@ -172,15 +172,10 @@ void ScreenFrame::Flush() {
   clear_ = false;
   removed_ = 0;
   added_.clear();
-  if (displayHeld_) {
-    displayHeld_ = false;
-    if (display_ != nullptr) display_->setUpdatesEnabled(true);  // repaints it
-  }
 }
 
-void ScreenFrame::EndFrame() {
-  const bool waiting = clear_ || removed_ > 0 || !added_.empty() || displayHeld_;
-  if (!waiting) return;  // a quiet frame: the timer stays stopped
-  Flush();
-  frame_.start();
+void ScreenFrame::ShowDisplay() {
+  if (!displayHeld_) return;
+  displayHeld_ = false;
+  if (display_ != nullptr) display_->setUpdatesEnabled(true);  // repaints it
 }

@@ -11,9 +11,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 #include <deque>
 #include <string>
+
+#include "app/coalesced_refresh.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -29,20 +30,22 @@ void ClearPreview(QPlainTextEdit& memo);
 // selection stay where they are.
 void AddPreviewLine(QPlainTextEdit& memo, const std::string& line);
 
-// The display and the preview as the received lines change them, shown at
-// most once per screen frame. The first change after a quiet frame is shown
-// at once and opens a frame; the changes made while a frame is open are
-// shown together when it ends, which opens the next. With nothing to show
-// the frame timer stays stopped.
+// The display and the preview as the received lines change them, each shown
+// at most once per its own interval (see CoalescedRefresh): the display once
+// per screen frame, the preview once per kPreviewFrameMs. A flood of lines
+// scrolls the preview past faster than anyone reads it, and every showing
+// costs a layout of the new lines and a paint of the whole memo; the display
+// is the reading and keeps the screen's rate.
 //
 // The display's caption is always current (only its paint waits); the
-// preview's lines wait here until their frame and then go into the memo in
-// at most two edits: the lines that went at the front, then the new lines
-// at the end. One edit for both would report the whole document as changed
-// and the memo would lay out every line again.
+// preview's lines wait here until their interval ends and then go into the
+// memo in at most two edits: the lines that went at the front, then the new
+// lines at the end. One edit for both would report the whole document as
+// changed and the memo would lay out every line again.
 class ScreenFrame final : public QObject {
  public:
   static constexpr int kFrameMs = 16;
+  static constexpr int kPreviewFrameMs = 50;
 
   // The frame of `memo`, made on first use (the memo owns it).
   static ScreenFrame& Of(QPlainTextEdit& memo, QLabel& display);
@@ -55,21 +58,22 @@ class ScreenFrame final : public QObject {
   void DeleteFirstLine();
   void Clear();
   void AddLine(const std::string& line);
-  // Shows what waits now, without opening a frame.
+  // Shows what waits now, without opening an interval.
   void Flush();
 
  private:
   ScreenFrame(QPlainTextEdit& memo, QLabel& display);
   // The memo's lines that are still to stay.
   int KeptMemoLines() const;
-  void Changed();
-  void EndFrame();
+  void ShowPreview();
+  void ShowDisplay();
 
   QPlainTextEdit& memo_;
   QPointer<QLabel> display_;
-  QTimer frame_;
   bool clear_ = false;         // the memo is to be emptied first
   int removed_ = 0;            // then this many of its first lines deleted
   std::deque<QString> added_;  // then these lines added
   bool displayHeld_ = false;
+  CoalescedRefresh previewRefresh_;
+  CoalescedRefresh displayRefresh_;
 };
