@@ -88,7 +88,7 @@ ScreenFrame::ScreenFrame(QPlainTextEdit& memo, QLabel& display)
       memo_(memo),
       display_(&display),
       previewRefresh_(kPreviewFrameMs, [this] { ShowPreview(); }),
-      displayRefresh_(kFrameMs, [this] { ShowDisplay(); }) {
+      displayRefresh_(kDisplayFrameMs, [this] { ShowDisplay(); }) {
   setObjectName(QString::fromLatin1(kFrameName));
 }
 

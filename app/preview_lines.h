@@ -44,7 +44,7 @@ void AddPreviewLine(QPlainTextEdit& memo, const std::string& line);
 // changed and the memo would lay out every line again.
 class ScreenFrame final : public QObject {
  public:
-  static constexpr int kFrameMs = 16;
+  static constexpr int kDisplayFrameMs = 16;  // a screen frame
   static constexpr int kPreviewFrameMs = 50;
 
   // The frame of `memo`, made on first use (the memo owns it).
