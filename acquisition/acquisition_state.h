@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "acquisition/diagnosis/port_mapping.h"
-#include "acquisition/text/clock.h"
+#include "ports/port_mapping.h"
+#include "text/clock.h"
 
 struct AcquisitionState {
   // Bytes received since the last line feed, carriage returns left out.

@@ -6,8 +6,8 @@
 
 #include "serial/com_errors.h"
 
-#include "acquisition/text/umy_fun.h"
-#include "acquisition/text/win1250.h"
+#include "text/umy_fun.h"
+#include "text/win1250.h"
 
 namespace {
 

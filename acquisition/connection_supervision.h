@@ -7,7 +7,7 @@
 #include "acquisition/acquisition_state.h"
 #include "acquisition/scale_port.h"
 #include "acquisition/scale_screen.h"
-#include "acquisition/text/clock.h"
+#include "text/clock.h"
 
 // The display's no-reading mark.
 inline constexpr const char* kNoReadingMark = "- - - - -";

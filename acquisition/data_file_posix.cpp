@@ -9,7 +9,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "acquisition/line_processing.h"
 
 #include "acquisition/data_file.h"
-#include "acquisition/text/clock.h"
-#include "acquisition/text/number_text.h"
-#include "acquisition/text/umy_fun.h"
-#include "acquisition/text/win1250.h"
+#include "text/clock.h"
+#include "text/number_text.h"
+#include "text/umy_fun.h"
+#include "text/win1250.h"
 #include "balance/balance_record.h"
 #include "platform/dialogs.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "acquisition/diagnosis/port_hint.h"
+#include "ports/port_hint.h"
 #include "serial/baud_rate.h"
 
 class ScalePort {

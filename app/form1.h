@@ -13,7 +13,7 @@
 #include <string>
 
 #include "acquisition/acquisition_state.h"
-#include "acquisition/text/clock.h"
+#include "text/clock.h"
 #include "balance/print_stream.h"
 #include "config/konfig/konfig.h"
 #include "platform/dialogs.h"

@@ -1,6 +1,6 @@
 #include "app/menu_start.h"
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "platform/qt_dialogs.h"
 #include "platform/working_folder.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "platform/qt_text.h"
 
 // A Polish literal of this source (UTF-8) as a program text.

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "app/look.h"
 #include "platform/qt_text.h"
 #include "platform/qt_translations.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "acquisition/text/umy_fun.h"
+#include "text/umy_fun.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "acquisition/text/umy_fun.h"
+#include "text/umy_fun.h"
 
 namespace {
 

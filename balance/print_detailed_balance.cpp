@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "acquisition/text/umy_fun.h"
-#include "acquisition/text/win1250.h"
+#include "text/umy_fun.h"
+#include "text/win1250.h"
 #include "balance/balance_record.h"
 #include "balance/mass_format.h"
 #include "balance/printout_frame.h"

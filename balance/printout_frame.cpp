@@ -1,8 +1,8 @@
 #include "balance/printout_frame.h"
 
-#include "acquisition/text/clock.h"
-#include "acquisition/text/umy_fun.h"
-#include "acquisition/text/win1250.h"
+#include "text/clock.h"
+#include "text/umy_fun.h"
+#include "text/win1250.h"
 
 namespace {
 

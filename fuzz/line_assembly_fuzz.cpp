@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "acquisition/line_assembly.h"
-#include "acquisition/text/clock.h"
-#include "acquisition/text/number_text.h"
-#include "acquisition/text/umy_fun.h"
+#include "text/clock.h"
+#include "text/number_text.h"
+#include "text/umy_fun.h"
 #include "balance/balance_record.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/dialogs.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "acquisition/text/number_text.h"
+#include "text/number_text.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <QPrinterInfo>
 #include <algorithm>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 
 namespace {
 

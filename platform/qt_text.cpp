@@ -3,7 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 
 namespace {
 

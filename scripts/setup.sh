@@ -6,6 +6,7 @@
 #   scripts/setup.sh test       that, and what the tests need (scripts/test.sh)
 #   scripts/setup.sh package    that, and what building and checking a
 #                               Debian package needs
+#   scripts/setup.sh windows    only what the Windows program's build needs
 # Several groups may be given: scripts/setup.sh test package
 set -euo pipefail
 
@@ -36,6 +37,13 @@ package_packages=(
   librsvg2-bin
 )
 
+# --- the Windows program: cross-building Qt and waga.exe, the installer and
+# running both under Wine (scripts/build-qt-windows.sh, scripts/windows-program.sh)
+windows_packages=(
+  g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev librsvg2-bin
+  qt6-base-dev-tools cmake ninja-build
+)
+
 wanted=("${run_packages[@]}")
 with_tests=0
 for group in "$@"; do
@@ -43,7 +51,8 @@ for group in "$@"; do
     run) ;;
     test) wanted+=("${test_packages[@]}"); with_tests=1 ;;
     package) wanted+=("${package_packages[@]}") ;;
-    *) echo "setup.sh: unknown group $group (run, test or package)" >&2; exit 2 ;;
+    windows) wanted+=("${windows_packages[@]}") ;;
+    *) echo "setup.sh: unknown group $group (run, test, package or windows)" >&2; exit 2 ;;
   esac
 done
 
@@ -60,7 +69,7 @@ if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
 fi
 
 # A Polish locale, so that a test can check that no conversion follows the

@@ -30,7 +30,7 @@
 #include <string>
 
 #include "acquisition/connection_supervision.h"
-#include "acquisition/text/clock.h"
+#include "text/clock.h"
 #include "app/form1.h"
 #include "bench/app/app_harness.h"
 #include "tools/waga-sim/scale_output.h"

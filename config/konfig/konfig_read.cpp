@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "acquisition/text/number_text.h"
+#include "text/number_text.h"
 #include "config/konfig/konfig.h"
 
 namespace {

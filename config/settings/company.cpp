@@ -1,6 +1,6 @@
 #include "config/settings/company.h"
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "platform/dialogs.h"
 
 void EditCompanyName(std::string& companyName, Dialogs& dialogs) {

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "acquisition/data_file.h"
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "platform/dialogs.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "acquisition/text/number_text.h"
-#include "acquisition/text/win1250.h"
+#include "text/number_text.h"
+#include "text/win1250.h"
 #include "platform/dialogs.h"
 
 bool EmaxlinieAccept(PreviewPage& page, Dialogs& dialogs) {

@@ -3,7 +3,7 @@
 #include <exception>
 #include <optional>
 
-#include "acquisition/text/number_text.h"
+#include "text/number_text.h"
 #include "serial/com_port.h"
 
 int PortItemIndex(const std::string& port) {

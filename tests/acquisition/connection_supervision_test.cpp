@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "acquisition/diagnosis/port_hint.h"
+#include "ports/port_hint.h"
 #include "acquisition/line_processing.h"
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "tests/acquisition/fakes.h"
 
 namespace {

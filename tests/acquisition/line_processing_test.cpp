@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "acquisition/text/clock.h"
-#include "acquisition/text/win1250.h"
+#include "text/clock.h"
+#include "text/win1250.h"
 #include "tests/acquisition/fakes.h"
 #include "tests/acquisition/temp_dir.h"
 

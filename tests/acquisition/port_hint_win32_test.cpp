@@ -2,7 +2,7 @@
 // and the hint follows GetLastError()'s number.
 #include <gtest/gtest.h>
 
-#include "acquisition/diagnosis/port_hint.h"
+#include "ports/port_hint.h"
 #include "serial/com_errors.h"
 
 namespace {

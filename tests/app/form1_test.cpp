@@ -18,7 +18,7 @@
 #include <csignal>
 #include <memory>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "app/form1.h"
 #include "app/glyph_button.h"
 #include "platform/close_on_signals.h"

@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "platform/qt_dialogs.h"
 
 // Each test inspects the box while it is open (from a timer of its nested

@@ -8,7 +8,7 @@
 
 #include "acquisition/line_assembly.h"
 #include "acquisition/line_processing.h"
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "tests/acquisition/fakes.h"
 #include "tests/acquisition/temp_dir.h"
 

@@ -3,7 +3,7 @@
 #include <iterator>
 #include <string>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "config/konfig/konfig.h"
 #include "tests/config/konfig_test_fixture.h"
 

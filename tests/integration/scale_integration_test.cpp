@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "app/form1.h"
 #include "app/preview_lines.h"
 #include "tests/support/printing/recording_print_stream.h"

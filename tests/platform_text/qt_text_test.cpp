@@ -4,7 +4,7 @@
 
 #include <QStringDecoder>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 
 namespace {
 

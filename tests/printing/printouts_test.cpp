@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "acquisition/text/clock.h"
-#include "acquisition/text/win1250.h"
+#include "text/clock.h"
+#include "text/win1250.h"
 #include "balance/printouts.h"
 #include "tests/printing/fake_printout_host.h"
 

@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "acquisition/text/clock.h"
-#include "acquisition/text/win1250.h"
+#include "text/clock.h"
+#include "text/win1250.h"
 #include "balance/printouts.h"
 #include "platform/qt_print_stream.h"
 #include "tests/printing/fake_printout_host.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "acquisition/text/clock.h"
+#include "text/clock.h"
 #include "app/form1.h"
 #include "tests/serial_net/ser2net_server.h"
 #include "tests/support/ui/scripted_dialogs.h"

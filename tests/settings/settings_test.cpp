@@ -18,7 +18,7 @@
 #include <functional>
 #include <memory>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "app/form1.h"
 #include "config/ui/form_ustaw.h"
 #include "config/ui/radio_group.h"

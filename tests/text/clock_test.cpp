@@ -1,4 +1,4 @@
-#include "acquisition/text/clock.h"
+#include "text/clock.h"
 
 #include <gtest/gtest.h>
 

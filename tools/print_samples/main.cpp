@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/text/clock.h"
-#include "acquisition/text/win1250.h"
+#include "text/clock.h"
+#include "text/win1250.h"
 #include "balance/printouts.h"
 #include "platform/dialogs.h"
 #include "platform/qt_print_stream.h"

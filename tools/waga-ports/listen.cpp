@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "acquisition/diagnosis/port_hint.h"
+#include "ports/port_hint.h"
 #include "config/konfig/konfig.h"
 #include "serial/com_port.h"
 #include "serial/com_texts.h"

@@ -7,7 +7,7 @@
 
 #include <iostream>
 
-#include "acquisition/diagnosis/port_hint.h"
+#include "ports/port_hint.h"
 #include "tools/waga-ports/listen.h"
 #include "tools/waga-ports/ports_options.h"
 #include "tools/waga-ports/ports_report.h"

@@ -5,11 +5,11 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "acquisition/diagnosis/device_facts.h"
-#include "acquisition/diagnosis/port_hint.h"
-#include "acquisition/diagnosis/port_map_edit.h"
-#include "acquisition/diagnosis/port_mapping.h"
-#include "acquisition/diagnosis/serial_devices.h"
+#include "ports/device_facts.h"
+#include "ports/port_hint.h"
+#include "ports/port_map_edit.h"
+#include "ports/port_mapping.h"
+#include "ports/serial_devices.h"
 #include "serial/posix/port_device_path.h"
 #include "tools/waga-ports/ports_options.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "acquisition/diagnosis/system_view.h"
+#include "ports/system_view.h"
 
 // The serial devices present, each with who may use it and who does.
 std::string DeviceReport(const SystemRoots& roots, const UserIdentity& user);

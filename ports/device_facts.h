@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/diagnosis/system_view.h"
+#include "ports/system_view.h"
 
 struct DeviceHolder {
   pid_t pid = 0;

@@ -1,4 +1,4 @@
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 
 #include <algorithm>
 #include <array>

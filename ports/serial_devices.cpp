@@ -1,4 +1,4 @@
-#include "acquisition/diagnosis/serial_devices.h"
+#include "ports/serial_devices.h"
 
 #include <algorithm>
 #include <filesystem>

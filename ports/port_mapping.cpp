@@ -1,8 +1,8 @@
-#include "acquisition/diagnosis/port_mapping.h"
+#include "ports/port_mapping.h"
 
 #include <filesystem>
 
-#include "acquisition/text/win1250.h"
+#include "text/win1250.h"
 #include "serial/line_format.h"
 #include "serial/posix/port_device_path.h"
 

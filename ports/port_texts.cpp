@@ -2,8 +2,8 @@
 // line and the hint for an open port.
 #include <cstdlib>
 
-#include "acquisition/diagnosis/port_hint.h"
-#include "acquisition/diagnosis/port_mapping.h"
+#include "ports/port_hint.h"
+#include "ports/port_mapping.h"
 #include "serial/com_texts.h"
 
 LineFormat LineFormatOf(const DeviceControlBlock& block) {

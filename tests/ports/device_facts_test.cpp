@@ -1,4 +1,4 @@
-#include "acquisition/diagnosis/device_facts.h"
+#include "ports/device_facts.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "acquisition/diagnosis/port_hint.h"
-#include "acquisition/diagnosis/port_mapping.h"
-#include "acquisition/diagnosis/serial_devices.h"
+#include "ports/port_hint.h"
+#include "ports/port_mapping.h"
+#include "ports/serial_devices.h"
 #include "serial/com_errors.h"
 #include "tests/diagnosis/fake_tree.h"
 

@@ -1,4 +1,4 @@
-#include "acquisition/diagnosis/port_map_edit.h"
+#include "ports/port_map_edit.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "acquisition/diagnosis/system_view.h"
+#include "ports/system_view.h"
 
 struct PortMapping {
   std::string port;          // "COM2"

@@ -1,4 +1,4 @@
-#include "acquisition/diagnosis/system_view.h"
+#include "ports/system_view.h"
 
 #include <grp.h>
 #include <pwd.h>

@@ -1,5 +1,5 @@
-#include "acquisition/text/clock.h"
-#include "acquisition/text/local_time.h"
+#include "text/clock.h"
+#include "text/local_time.h"
 
 #include <chrono>
 #include <cmath>

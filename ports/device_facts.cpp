@@ -1,4 +1,4 @@
-#include "acquisition/diagnosis/device_facts.h"
+#include "ports/device_facts.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/diagnosis/device_facts.h"
-#include "acquisition/diagnosis/port_mapping.h"
-#include "acquisition/diagnosis/serial_devices.h"
-#include "acquisition/diagnosis/system_view.h"
+#include "ports/device_facts.h"
+#include "ports/port_mapping.h"
+#include "ports/serial_devices.h"
+#include "ports/system_view.h"
 #include "serial/baud_rate.h"
 #include "serial/serial_device.h"
 

@@ -1,11 +1,11 @@
-#include "acquisition/text/number_text.h"
+#include "text/number_text.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "acquisition/text/umy_fun.h"
+#include "text/umy_fun.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "acquisition/diagnosis/system_view.h"
+#include "ports/system_view.h"
 #include "tests/acquisition/temp_dir.h"
 
 struct FakeTree {

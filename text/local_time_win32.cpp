@@ -1,4 +1,4 @@
-#include "acquisition/text/local_time.h"
+#include "text/local_time.h"
 
 std::tm LocalTime(std::time_t t) {
   std::tm local{};

@@ -1,4 +1,4 @@
-#include "acquisition/text/umy_fun.h"
+#include "text/umy_fun.h"
 
 #include <algorithm>
 

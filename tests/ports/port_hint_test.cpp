@@ -1,4 +1,4 @@
-#include "acquisition/diagnosis/port_hint.h"
+#include "ports/port_hint.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/diagnosis/system_view.h"
+#include "ports/system_view.h"
 
 enum class SerialDeviceKind { ById, Usb, Acm, Uart };
 

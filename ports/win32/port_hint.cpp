@@ -1,7 +1,7 @@
 // The hints on Windows: the COM names are the system's own (there is no
 // porty.ini and no device file to look at), and the numbers are GetLastError()
 // values.
-#include "acquisition/diagnosis/port_hint.h"
+#include "ports/port_hint.h"
 
 // After the records: windows.h has a function named LockFile.
 #include <windows.h>
