@@ -5,9 +5,23 @@
 #include <windows.h>
 
 #include "acquisition/data_file.h"
-#include "platform/win32/write_all.h"
 
 namespace {
+
+// Every byte of `bytes` into the open file; false when the system stops
+// taking them.
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const auto chunk = static_cast<DWORD>(bytes.size() - done);
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
 
 // Another program writing the file delays a line at most this long.
 constexpr int kOpenAttempts = 25;

@@ -6,7 +6,7 @@
 #include "text/umy_fun.h"
 #include "text/win1250.h"
 #include "balance/balance_record.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ void ApplyPreviewLimit(ScaleScreen& screen) {
   const int count = screen.PreviewLineCount();
   if (count < screen.MaxPreviewLines()) return;
   if (screen.RBautoucinaj()) {
-    if (count > 0) screen.DeleteFirstPreviewLine();
+    if (count > 0) screen.DeleteFirstPreviewLines(1);
   } else {
     screen.ClearPreview();
   }

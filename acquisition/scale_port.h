@@ -21,7 +21,7 @@ class ScalePort {
   virtual TBaudRate BaudRate() const = 0;
   // The line settings the port is opened with, for the texts that explain
   // a failure.
-  virtual LineFormat Line() const { return LineFormatOf(BaudRate()); }
+  virtual LineSettings Line() const { return LineSettingsOf(BaudRate()); }
   // Reads up to `count` waiting bytes into `text`; returns how many.
   virtual int ReadString(std::string& text, int count) = 0;
 };

@@ -1,29 +1,25 @@
 #pragma once
 
 // What line processing and connection supervision see of the main window:
-// the display, the preview, the settings check boxes, the data file name and
+// the display, the preview (Preview), the settings check boxes, the data file name and
 // status panel 1. The main window implements it over its widgets; tests with
 // a plain struct. All texts are Windows-1250.
 
 #include <cstdint>
 #include <string>
 
+#include "view/preview.h"
+
 class Dialogs;
 
-class ScaleScreen {
+// Mraport, the preview, comes with its own interface.
+class ScaleScreen : public Preview {
  public:
-  virtual ~ScaleScreen() = default;
 
   // Ldisplay caption.
   virtual std::string DisplayCaption() const = 0;
   virtual void SetDisplayCaption(const std::string& text) = 0;
 
-  // Mraport, the preview.
-  virtual int PreviewLineCount() const = 0;
-  virtual std::string PreviewLine(int index) const = 0;
-  virtual void DeleteFirstPreviewLine() = 0;
-  virtual void ClearPreview() = 0;
-  virtual void AddPreviewLine(const std::string& line) = 0;
   // The preview limit (MaxPreviewLines, 10 to 5000).
   virtual std::int32_t MaxPreviewLines() const = 0;
 

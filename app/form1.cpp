@@ -57,28 +57,31 @@ TForm1::TForm1(TForm1Environment environment, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::FormCreate() {
-  // 1. Single instance.
+  // A second copy would fight this one over the port and the data file: it
+  // says so and ends once the window exists.
   if (!instanceMapping_.Claim(environment_.instanceMarkerPath)) {
     dialogs_->ShowMessage(MessageKind::Error, Literal("Program jest już w uruchomiony!"));
     terminateRequested_ = true;
   }
-  // 2. Disk space.
+  // The data file grows with every line; warn while there is still room.
   if (environment_.freeSpace() < kMinimumFreeBytes) {
     dialogs_->ShowMessage(MessageKind::Warning,
                           Literal("Zbyt mało wolnego miejsca na dysku!\rProgram potrzebuje około ") +
                               "1" + Literal("MB wolnej przestrzeni do prawidłowego funkcjonowania."));
   }
-  // 3. - 4.
+  // No reading yet; supervision ticks from now on and reopens the port.
   ldisplay_->setText(QStringLiteral("- - - - -"));
   timer1_->setInterval(kTimerInterval);
   timer1_->start();
-  // 5. - 6.
-  comPortDriver_in_.SetBaudRate(br1200);
-  comPortDriver_in_.SetPort("COM2");
-  maxPreviewLines_ = 300;
-  companyName_ = "<firma>";
-  companyAddress_ = "<adres>";
-  // 7. What was read before a read failure stays in force; the later steps run.
+  // The defaults, in force for whatever konfig.ini does not say.
+  const KonfigSettings defaults;
+  comPortDriver_in_.SetBaudRate(defaults.BaudRate);
+  comPortDriver_in_.SetPort(defaults.Port);
+  maxPreviewLines_ = defaults.MaxPreviewLines;
+  companyName_ = defaults.CompanyName;
+  companyAddress_ = defaults.CompanyAddress;
+  // The user's settings; what was read before a read failure stays in
+  // force and the start-up goes on.
   KonfigSettings settings = CurrentKonfigSettings();
   try {
     LoadKonfig(settings);
@@ -88,21 +91,22 @@ void TForm1::FormCreate() {
     dialogs_->ShowMessage(MessageKind::Error, Literal("Nie można odczytać pliku konfig.ini:\r") +
                                                   Utf8ToCp1250(error.what()));
   }
-  // 8. - 10.
+  // Supervision counts the silence from now; the limit field shows the limit
+  // in force; no half line is pending.
   acquisition_.LastLineTime = Now();
   eMaxlinie_->setText(QString::number(maxPreviewLines_));
   acquisition_.PendingLine.clear();
-  // 11.
+  // The scale's port, at the port and speed just settled.
   ConnectScalePort();
-  // 12.
+  // The maker's address on the logo.
   iqel_->setToolTip(QString::fromUtf8(maker::kWeb) + QLatin1Char('\n') +
                     QString::fromUtf8(maker::kMail));
-  // 13.
+  // The window opens on the scale's page.
   MwagaClick();
-  // 14. - 15.
+  // The data file of the day, created now so that a full disk shows at once.
   eNazwapliku_->setText(ToQString(FileDate(Now())));
   if (cbZapis_->isChecked()) CreateDataFileOfTheDay();
-  // 16.
+  // The window's fixed place and size.
   PlaceWindow();
 }
 
@@ -144,7 +148,8 @@ void TForm1::moveEvent(QMoveEvent* event) {
 void TForm1::FormClose() {
   if (formClosed_) return;
   formClosed_ = true;
-  // 1. - 3.
+  // The marker goes first, so that a new copy may start while this one
+  // saves its settings and closes the port.
   instanceMapping_.Release();
   SaveKonfig(CurrentKonfigSettings());
   if (comPortDriver_in_.Connected()) {

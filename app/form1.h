@@ -16,7 +16,7 @@
 #include "text/clock.h"
 #include "balance/print_stream.h"
 #include "config/konfig/konfig.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 #include "platform/instance_marker.h"
 #include "serial/com_port.h"
 #include "serial/ui_handoff.h"
@@ -207,9 +207,10 @@ class TForm1 : public QMainWindow {
   // run its handlers, so both must outlive it.
   QueuedUiHandoff handoff_;
   AcquisitionState acquisition_;
-  std::int32_t maxPreviewLines_ = 300;
-  std::string companyName_ = "<firma>";
-  std::string companyAddress_ = "<adres>";
+  // Set by FormCreate from the defaults and konfig.ini.
+  std::int32_t maxPreviewLines_ = 0;
+  std::string companyName_;
+  std::string companyAddress_;
   TComPort comPortDriver_in_{"ComPortDriver_in"};
 
   TFormUstaw* formUstaw_ = nullptr;

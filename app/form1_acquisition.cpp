@@ -30,7 +30,9 @@ class Form1ScaleScreen final : public ScaleScreen {
 
   int PreviewLineCount() const override { return frame_.LineCount(); }
   std::string PreviewLine(int index) const override { return frame_.Line(index); }
-  void DeleteFirstPreviewLine() override { frame_.DeleteFirstLine(); }
+  void DeleteFirstPreviewLines(int count) override {
+    for (int i = 0; i < count; ++i) frame_.DeleteFirstLine();
+  }
   void ClearPreview() override { frame_.Clear(); }
   void AddPreviewLine(const std::string& line) override { frame_.AddLine(line); }
   std::int32_t MaxPreviewLines() const override { return form_.MaxPreviewLines(); }
@@ -65,7 +67,7 @@ class ComPortScalePort final : public ScalePort {
   bool Connected() const override { return port_.Connected(); }
   std::string Port() const override { return port_.Port(); }
   TBaudRate BaudRate() const override { return port_.BaudRate(); }
-  LineFormat Line() const override { return LineFormatOf(port_.MakeDeviceControlBlock()); }
+  LineSettings Line() const override { return LineSettingsOf(port_.MakeDeviceControlBlock()); }
   int ReadString(std::string& text, int count) override { return port_.ReadString(text, count); }
 
  private:

@@ -3,7 +3,7 @@
 #include <QCheckBox>
 
 #include "app/form1.h"
-#include "app/preview_lines.h"
+#include "app/memo_preview.h"
 #include "app/waga_application.h"
 #include "balance/printouts.h"
 #include "platform/qt_print_stream.h"
@@ -11,15 +11,11 @@
 namespace {
 
 // The preview, the company header and the printer as the printouts see them.
-class Form1PrintoutHost final : public PrintoutHost {
+class Form1PrintoutHost final : public MemoPreview<PrintoutHost> {
  public:
   Form1PrintoutHost(TForm1& form, std::function<std::unique_ptr<PrintStream>()> newStream)
-      : form_(form), newStream_(std::move(newStream)) {}
+      : MemoPreview(*form.Mraport()), form_(form), newStream_(std::move(newStream)) {}
 
-  int PreviewLineCount() const override { return ::PreviewLineCount(*form_.Mraport()); }
-  std::string PreviewLine(int index) const override {
-    return ::PreviewLine(*form_.Mraport(), index);
-  }
   bool PrintCompanyHeader() const override { return form_.CBdruk_nazwafirmy()->isChecked(); }
   std::string CompanyName() const override { return form_.CompanyName(); }
   std::string CompanyAddress() const override { return form_.CompanyAddress(); }

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/form1.h"
+#include "app/memo_preview.h"
 #include "app/preview_lines.h"
 #include "config/settings/company.h"
 #include "config/settings/data_file_settings.h"
@@ -35,16 +36,11 @@ class PlikPage : public DataFilePage {
   TForm1& form_;
 };
 
-class PodgladPage : public PreviewPage {
+class PodgladPage : public MemoPreview<PreviewPage> {
  public:
-  explicit PodgladPage(TForm1& form) : form_(form) {}
+  explicit PodgladPage(TForm1& form) : MemoPreview(*form.Mraport()), form_(form) {}
   std::string Emaxlinie() const override { return FromQString(form_.Emaxlinie()->text()); }
 
-  int PreviewLineCount() const override { return ::PreviewLineCount(*form_.Mraport()); }
-  void DeleteFirstPreviewLines(int count) override {
-    ::DeleteFirstPreviewLines(*form_.Mraport(), count);
-  }
-  void ClearPreview() override { ::ClearPreview(*form_.Mraport()); }
   void SetMaxPreviewLines(std::int32_t lines) override { form_.MaxPreviewLines() = lines; }
 
  private:

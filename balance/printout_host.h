@@ -7,18 +7,13 @@
 #include <string>
 
 #include "balance/print_stream.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
+#include "view/preview.h"
 
-class PrintoutHost {
+// Mraport, the preview, comes with its own interface; the printouts only
+// read it.
+class PrintoutHost : public Preview {
  public:
-  virtual ~PrintoutHost() = default;
-
-  // Lines of the preview, numbered from 0 (Windows-1250 texts). The count
-  // leaves out a final empty line after the last line break.
-  virtual int PreviewLineCount() const = 0;
-  // Line `index` of the preview; an index outside it gives the empty text.
-  virtual std::string PreviewLine(int index) const = 0;
-
   // "Drukuj nagłówek z nazwą firmy" (CBdruk_nazwafirmy) is checked.
   virtual bool PrintCompanyHeader() const = 0;
   virtual std::string CompanyName() const = 0;

@@ -18,7 +18,7 @@
 #include "text/umy_fun.h"
 #include "balance/balance_record.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ struct RecordingScreen : ScaleScreen {
   void SetDisplayCaption(const std::string& text) override { display = text; }
   int PreviewLineCount() const override { return static_cast<int>(preview.size()); }
   std::string PreviewLine(int index) const override { return preview.at(static_cast<std::size_t>(index)); }
-  void DeleteFirstPreviewLine() override { preview.erase(preview.begin()); }
+  void DeleteFirstPreviewLines(int count) override { preview.erase(preview.begin(), preview.begin() + count); }
   void ClearPreview() override { preview.clear(); }
   void AddPreviewLine(const std::string& line) override {
     preview.push_back(line);

@@ -3,7 +3,7 @@
 // The dialogs interface on Qt widgets: modal boxes centred on the screen with
 // the program's Polish captions and button texts.
 
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 
 class QWidget;
 

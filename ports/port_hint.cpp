@@ -143,31 +143,31 @@ bool StandardSpeed(std::uint32_t speed) {
   return std::find(std::begin(kSpeeds), std::end(kSpeeds), speed) != std::end(kSpeeds);
 }
 
-std::string FormatText(const LineFormat& line) {
-  const char* parity = line.parity == 'O'   ? "parzystość nieparzysta"
-                       : line.parity == 'E' ? "parzystość parzysta"
-                       : line.parity == 'M' ? "parzystość mark"
-                       : line.parity == 'S' ? "parzystość space"
-                                            : "bez parzystości";
-  return std::to_string(line.speed) + " bps, " + std::to_string(line.dataBits) + " bitów danych, " +
-         parity + ", " + std::to_string(line.stopBits) + (line.stopBits == 1 ? " bit" : " bity") +
-         " stopu";
+std::string FormatText(const LineSettings& line) {
+  static constexpr const char* kParities[] = {"bez parzystości", "parzystość nieparzysta",
+                                              "parzystość parzysta", "parzystość mark",
+                                              "parzystość space"};
+  static constexpr const char* kStopBits[] = {"1 bit", "1,5 bitu", "2 bity"};
+  const PortLineFormat& f = line.format;
+  return std::to_string(line.speed) + " bps, " + std::to_string(f.dataBits) + " bitów danych, " +
+         (f.parity < 5 ? kParities[f.parity] : kParities[0]) + ", " +
+         (f.stopBits < 3 ? kStopBits[f.stopBits] : kStopBits[2]) + " stopu";
 }
 
 std::string SettingsHint(const PortSituation& s, std::int32_t systemError) {
   std::string text = "Sterownik urządzenia " + s.mapping.path + " odrzucił ustawienia linii" +
                      SystemSaid(systemError) + ".\n";
-  const LineFormat& line = s.line;
+  const LineSettings& line = s.line;
   if (!StandardSpeed(line.speed)) {
     return text + "Prędkości " + std::to_string(line.speed) +
            " bps ta przejściówka nie potrafi ustawić. Wybierz inną prędkość w Ustawieniach "
            "transmisji i taką samą w wadze (np. 9600 bps).";
   }
-  if (line.dataBits < 7) {
-    return text + "Ta przejściówka nie obsługuje " + std::to_string(line.dataBits) +
+  if (line.format.dataBits < 7) {
+    return text + "Ta przejściówka nie obsługuje " + std::to_string(line.format.dataBits) +
            " bitów danych; ustaw w wadze 7 albo 8 bitów danych.";
   }
-  if (line.parity == 'M' || line.parity == 'S') {
+  if (line.format.parity >= 3) {  // mark or space
     return text + "Ta przejściówka nie obsługuje parzystości mark ani space; ustaw w wadze "
                   "parzystość brak, parzystą albo nieparzystą.";
   }
@@ -206,7 +206,7 @@ std::string MappingLine(const PortMapping& mapping) {
   return MappingText(mapping) + (mapping.fromPortMap ? " (porty.ini)" : " (domyślnie; porty.ini go nie zmienia)");
 }
 
-PortSituation ObservePort(const std::string& port, const std::string& dir, const LineFormat& line,
+PortSituation ObservePort(const std::string& port, const std::string& dir, const LineSettings& line,
                           const SystemRoots& roots, const UserIdentity& user, bool findHolders) {
   PortSituation s;
   s.mapping = MappingInEffect(port, dir, roots);

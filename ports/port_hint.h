@@ -13,6 +13,7 @@
 #include "ports/serial_devices.h"
 #include "ports/system_view.h"
 #include "serial/baud_rate.h"
+#include "serial/line_format.h"
 #include "serial/serial_device.h"
 
 // A failure of the serial component.
@@ -22,18 +23,17 @@ struct PortProblem {
   std::string message;            // the exception's text
 };
 
-// The line settings the port is opened with.
-struct LineFormat {
+// The line settings the port is opened with: its speed and its line format
+// (data bits, parity and stop bits coded as in the device control block).
+struct LineSettings {
   std::uint32_t speed = 1200;
-  int dataBits = 8;
-  char parity = 'N';  // N, O, E, M, S
-  int stopBits = 1;
+  PortLineFormat format;
 };
 
 // The line settings a device control block asks for.
-LineFormat LineFormatOf(const DeviceControlBlock& block);
+LineSettings LineSettingsOf(const DeviceControlBlock& block);
 // A speed setting at 8 data bits, no parity, one stop bit.
-LineFormat LineFormatOf(TBaudRate rate);
+LineSettings LineSettingsOf(TBaudRate rate);
 
 // What is known about the port: its mapping, the device it names, the user
 // and the serial devices present.
@@ -42,7 +42,7 @@ struct PortSituation {
   DeviceFacts device;
   UserIdentity user;
   std::vector<SerialDeviceEntry> present;
-  LineFormat line;
+  LineSettings line;
   // The port was open on this device before this failure.
   bool wasOpen = false;
 };
@@ -51,7 +51,7 @@ struct PortSituation {
 // processes that hold the device reads every process's open files: only for
 // a busy device.
 PortSituation ObservePort(const std::string& port, const std::string& dir,
-                          const LineFormat& line, const SystemRoots& roots,
+                          const LineSettings& line, const SystemRoots& roots,
                           const UserIdentity& user, bool findHolders);
 
 // The port could not be opened or failed while open.
@@ -59,7 +59,7 @@ std::string FailureHint(const PortSituation& situation, const PortProblem& probl
 
 // The port is open; `silentSeconds` > 0 when the scale has sent nothing for
 // that long.
-std::string ConnectedHint(const PortMapping& mapping, const LineFormat& line, int silentSeconds);
+std::string ConnectedHint(const PortMapping& mapping, const LineSettings& line, int silentSeconds);
 
 // The first line of every hint: "COM2 → /dev/ttyUSB0 (porty.ini)".
 std::string MappingLine(const PortMapping& mapping);

@@ -6,19 +6,19 @@
 #include "ports/port_mapping.h"
 #include "serial/com_texts.h"
 
-LineFormat LineFormatOf(const DeviceControlBlock& block) {
-  static constexpr char kParities[] = "NOEMS";
-  LineFormat line;
+LineSettings LineSettingsOf(const DeviceControlBlock& block) {
+  LineSettings line;
   line.speed = block.BaudRate;
-  line.dataBits = block.ByteSize;
-  line.parity = block.Parity < 5 ? kParities[block.Parity] : '?';
-  line.stopBits = block.StopBits == 0 ? 1 : 2;
+  line.format.dataBits = block.ByteSize;
+  line.format.parity = block.Parity;
+  line.format.stopBits = block.StopBits;
+  line.format.given = true;
   return line;
 }
 
-LineFormat LineFormatOf(TBaudRate rate) {
-  LineFormat line;
-  line.speed = static_cast<std::uint32_t>(std::strtoul(BaudRateToText(rate).c_str(), nullptr, 10));
+LineSettings LineSettingsOf(TBaudRate rate) {
+  LineSettings line;
+  line.speed = rate < kBaudRates.size() ? kBaudRates[rate].bitsPerSecond : 0;
   return line;
 }
 
@@ -28,7 +28,7 @@ std::string MappingText(const PortMapping& mapping) {
   return text;
 }
 
-std::string ConnectedHint(const PortMapping& mapping, const LineFormat& line, int silentSeconds) {
+std::string ConnectedHint(const PortMapping& mapping, const LineSettings& line, int silentSeconds) {
   const std::string head = MappingLine(mapping) + "\n";
   const std::string speed = std::to_string(line.speed) + " bps";
   if (silentSeconds <= 0) return head + "Port otwarty, " + speed + ".";

@@ -44,7 +44,7 @@ cmake -S . -B "$build/waga" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
 cmake --build "$build/waga" -j "$jobs"
 
 # Test support that runs on the Linux side.
-support=$root/tests/serial_win32
+support=$root/tests/serial/win32
 gcc -O2 -Wall -Wextra -shared -fPIC -o "$build/pty_modem_shim.so" "$support/pty_modem_shim.c" -ldl
 gcc -O2 -Wall -Wextra -o "$build/wine_com_ptys" "$support/wine_com_ptys.c" -lutil
 

@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr std::array<std::uint32_t, 16> kBaudRates = {
-    0,     110,   300,   600,   1200,  2400,   4800,   9600,
-    14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
-
 constexpr std::array<std::uint32_t, 3> kDtrFlags = {0, dcb::fDtrControlEnable,
                                                     dcb::fDtrControlHandshake};
 constexpr std::array<std::uint32_t, 4> kRtsFlags = {0, dcb::fRtsControlEnable,
@@ -26,7 +22,7 @@ DeviceControlBlock TCustomComPort::MakeDeviceControlBlock() const {
   DeviceControlBlock block;
   block.DCBlength = kDcbLength;
   block.BaudRate = baudRate_ == brCustom ? static_cast<std::uint32_t>(customBaudRate_)
-                                         : kBaudRates[baudRate_];
+                                         : kBaudRates[baudRate_].bitsPerSecond;
 
   const TComParity& parity = *parity_;
   const TComFlowControl& flow = *flowControl_;

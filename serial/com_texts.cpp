@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 16> kBaudRateTexts = {
-    "Custom", "110",   "300",   "600",   "1200",  "2400",   "4800",   "9600",
-    "14400",  "19200", "38400", "56000", "57600", "115200", "128000", "256000"};
 constexpr std::array<std::string_view, 3> kStopBitsTexts = {"1", "1.5", "2"};
 constexpr std::array<std::string_view, 4> kDataBitsTexts = {"5", "6", "7", "8"};
 constexpr std::array<std::string_view, 5> kParityTexts = {"None", "Odd", "Even", "Mark", "Space"};
@@ -50,7 +47,9 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string BaudRateToText(TBaudRate value) { return ToText(kBaudRateTexts, value); }
+std::string BaudRateToText(TBaudRate value) {
+  return value < kBaudRates.size() ? std::string(kBaudRates[value].text) : std::string();
+}
 std::string StopBitsToText(TStopBits value) { return ToText(kStopBitsTexts, value); }
 std::string DataBitsToText(TDataBits value) { return ToText(kDataBitsTexts, value); }
 std::string ParityToText(TParityBits value) { return ToText(kParityTexts, value); }
@@ -58,7 +57,12 @@ std::string FlowControlToText(TFlowControl value) { return ToText(kFlowControlTe
 std::string DTRControlToText(TDTRFlowControl value) { return ToText(kDTRTexts, value); }
 std::string RTSControlToText(TRTSFlowControl value) { return ToText(kRTSTexts, value); }
 
-TBaudRate TextToBaudRate(std::string_view text) { return FromText(kBaudRateTexts, text, br9600); }
+TBaudRate TextToBaudRate(std::string_view text) {
+  for (const BaudRateFacts& facts : kBaudRates) {
+    if (SameIgnoringCase(facts.text, text)) return facts.rate;
+  }
+  return br9600;
+}
 TStopBits TextToStopBits(std::string_view text) {
   return FromText(kStopBitsTexts, text, sbOneStopBit);
 }

@@ -3,22 +3,8 @@
 #include <algorithm>
 
 std::string BaudRateDigits(TBaudRate rate) {
-  switch (rate) {
-    case br110: return "110";
-    case br300: return "300";
-    case br600: return "600";
-    case br1200: return "1200";
-    case br2400: return "2400";
-    case br4800: return "4800";
-    case br9600: return "9600";
-    case br14400: return "14400";
-    case br19200: return "19200";
-    case br38400: return "38400";
-    case br56000: return "56000";
-    case br57600: return "57600";
-    case br115200: return "115200";
-    default: return "9600";  // brCustom and the two rates the status text never shows
-  }
+  // brCustom and the two rates above the offered ones read as 9600.
+  return std::string(kBaudRates[IsOfferedRate(rate) ? rate : br9600].text);
 }
 
 std::string PercentField(std::string_view text, std::int32_t n) {

@@ -14,15 +14,11 @@ constexpr std::size_t kValueWidth = 12;
 constexpr std::size_t kCompanyWidth = 55;
 constexpr std::size_t kUnitWidth = 2;
 
+// Only the speeds the program offers are taken.
 bool SpeedFromDigits(std::int32_t bitsPerSecond, TBaudRate& rate) {
-  static constexpr std::array<std::pair<std::int32_t, TBaudRate>, 13> kSpeeds{{
-      {110, br110}, {300, br300}, {600, br600}, {1200, br1200}, {2400, br2400},
-      {4800, br4800}, {9600, br9600}, {14400, br14400}, {19200, br19200},
-      {38400, br38400}, {56000, br56000}, {57600, br57600}, {115200, br115200},
-  }};
-  for (const auto& [digits, member] : kSpeeds) {
-    if (digits == bitsPerSecond) {
-      rate = member;
+  for (const BaudRateFacts& facts : kBaudRates) {
+    if (IsOfferedRate(facts.rate) && static_cast<std::int32_t>(facts.bitsPerSecond) == bitsPerSecond) {
+      rate = facts.rate;
       return true;
     }
   }

@@ -1,7 +1,7 @@
 #include "config/settings/company.h"
 
 #include "text/win1250.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 
 void EditCompanyName(std::string& companyName, Dialogs& dialogs) {
   companyName = dialogs.InputBox(Utf8ToCp1250("Nazwa firmy"), Utf8ToCp1250("Podaj nazwę firmy:"),

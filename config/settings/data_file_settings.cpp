@@ -5,7 +5,7 @@
 
 #include "acquisition/data_file.h"
 #include "text/win1250.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "text/number_text.h"
 #include "text/win1250.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 
 bool EmaxlinieAccept(PreviewPage& page, Dialogs& dialogs) {
   const std::optional<std::int32_t> lines = TextToInt(page.Emaxlinie());

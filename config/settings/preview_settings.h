@@ -5,22 +5,19 @@
 #include <cstdint>
 #include <string>
 
+#include "view/preview.h"
+
 class Dialogs;
 
 inline constexpr std::int32_t kMinPreviewLines = 10;
 inline constexpr std::int32_t kMaxPreviewLines = 5000;
 
 // What the page's commands see of the main window. Texts are Windows-1250.
-class PreviewPage {
+// Mraport, the preview, comes with its own interface.
+class PreviewPage : public Preview {
  public:
-  virtual ~PreviewPage() = default;
-
   // The limit field's text.
   virtual std::string Emaxlinie() const = 0;
-  // Mraport, the preview.
-  virtual int PreviewLineCount() const = 0;
-  virtual void DeleteFirstPreviewLines(int count) = 0;
-  virtual void ClearPreview() = 0;
   // The accepted limit, MaxPreviewLines.
   virtual void SetMaxPreviewLines(std::int32_t lines) = 0;
 };

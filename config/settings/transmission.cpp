@@ -14,8 +14,7 @@ int PortItemIndex(const std::string& port) {
 }
 
 int SpeedItemIndex(TBaudRate rate) {
-  const int ordinal = static_cast<int>(rate);
-  return ordinal >= 1 && ordinal <= kSpeedItems ? ordinal - 1 : -1;
+  return IsOfferedRate(rate) ? rate - kFirstOfferedRate : -1;
 }
 
 void ApplyTransmissionChoice(TCustomComPort& port, int portItem, int speedItem) {
@@ -28,6 +27,6 @@ void ApplyTransmissionChoice(TCustomComPort& port, int portItem, int speedItem) 
   }
   if (portItem >= 0 && portItem < kPortItems) port.SetPort("COM" + std::to_string(portItem + 1));
   if (speedItem >= 0 && speedItem < kSpeedItems) {
-    port.SetBaudRate(static_cast<TBaudRate>(speedItem + 1));
+    port.SetBaudRate(static_cast<TBaudRate>(kFirstOfferedRate + speedItem));
   }
 }

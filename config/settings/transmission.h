@@ -1,8 +1,8 @@
 #pragma once
 
 // The transmission parameters dialog's choices: item i of the port group is
-// "COM" + (i + 1); item i of the speed group is the TBaudRate of ordinal
-// i + 1, from br110 to br115200.
+// "COM" + (i + 1); item i of the speed group is the offered speed i, from
+// br110 (ordinal 1) to br115200.
 
 #include <string>
 
@@ -11,7 +11,7 @@
 class TCustomComPort;
 
 inline constexpr int kPortItems = 16;
-inline constexpr int kSpeedItems = 13;
+inline constexpr int kSpeedItems = kOfferedRateCount;
 
 // The item that shows the current setting; -1 when no item stands for it.
 int PortItemIndex(const std::string& port);

@@ -20,12 +20,10 @@ TFormUstaw::TFormUstaw(QWidget* parent)
   rgNumPortu_->setObjectName(QStringLiteral("RGNumPortu"));
   rgNumPortu_->setGeometry(16, 8, 185, 177);
 
-  const QStringList speeds = {
-      QStringLiteral("110"),   QStringLiteral("300"),   QStringLiteral("600"),
-      QStringLiteral("1200"),  QStringLiteral("2400"),  QStringLiteral("4800"),
-      QStringLiteral("9600"),  QStringLiteral("14400"), QStringLiteral("19200"),
-      QStringLiteral("38400"), QStringLiteral("56000"), QStringLiteral("57600"),
-      QStringLiteral("115200")};
+  QStringList speeds;
+  for (const BaudRateFacts& facts : kBaudRates) {
+    if (IsOfferedRate(facts.rate)) speeds << QString::number(facts.bitsPerSecond);
+  }
   rgSzybkosc_ = new TRadioGroup(QString::fromUtf8("Szybkość transmisji"), speeds, 2, this);
   rgSzybkosc_->setObjectName(QStringLiteral("RGSzybkosc"));
   rgSzybkosc_->setGeometry(216, 8, 177, 177);

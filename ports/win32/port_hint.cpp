@@ -80,7 +80,7 @@ std::string SystemErrorText(std::int32_t systemError) {
   return std::string(words) + ", błąd " + std::to_string(systemError);
 }
 
-PortSituation ObservePort(const std::string& port, const std::string& dir, const LineFormat& line,
+PortSituation ObservePort(const std::string& port, const std::string& dir, const LineSettings& line,
                           const SystemRoots& roots, const UserIdentity& user, bool) {
   PortSituation s;
   s.mapping = MappingInEffect(port, dir, roots);

@@ -24,13 +24,6 @@ constexpr RateCode kRateCodes[] = {
     {3500000, B3500000}, {4000000, B4000000},
 };
 
-std::uint32_t RateCodeFor(std::uint32_t rate) {
-  for (const RateCode& entry : kRateCodes) {
-    if (entry.rate == rate) return entry.code;
-  }
-  return kArbitraryRateCode;
-}
-
 int ByteSizeFlag(std::uint8_t byteSize, std::uint32_t& flag) {
   switch (byteSize) {
     case 5: flag = CS5; return 0;
@@ -53,6 +46,13 @@ int ParityFlags(std::uint8_t parity, std::uint32_t& flags) {
 }
 
 }  // namespace
+
+std::uint32_t RateCodeFor(std::uint32_t rate) {
+  for (const RateCode& entry : kRateCodes) {
+    if (entry.rate == rate) return entry.code;
+  }
+  return kArbitraryRateCode;
+}
 
 int TranslateLineParameters(const DeviceControlBlock& block, const LineState& current,
                             LineState& result) {

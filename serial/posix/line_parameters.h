@@ -23,6 +23,10 @@ int TranslateLineParameters(const DeviceControlBlock& block, const LineState& cu
 
 ModemLineRequest HeldModemLines(const DeviceControlBlock& block);
 
+// The kernel's fixed rate code for bits per second (B9600 for 9600), or
+// kArbitraryRateCode for a rate that has none.
+std::uint32_t RateCodeFor(std::uint32_t rate);
+
 // True when the line state read back after applying `wanted` has every
 // field that the component asks for: byte size, parity (mark and space
 // included), stop bits, RTS/CTS and XON/XOFF flow control, parity checking

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

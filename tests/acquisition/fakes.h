@@ -12,30 +12,18 @@
 #include "acquisition/acquisition_state.h"
 #include "acquisition/scale_port.h"
 #include "acquisition/scale_screen.h"
-#include "platform/dialogs.h"
+#include "tests/support/ui/scripted_dialogs.h"
+#include "tests/support/ui/vector_preview.h"
 
-struct FakeDialogs : Dialogs {
-  std::vector<std::pair<MessageKind, std::string>> shown;
-  void ShowMessage(MessageKind kind, const std::string& text) override { shown.emplace_back(kind, text); }
-  bool Confirm(const std::string&) override { return true; }
-  std::string InputBox(const std::string&, const std::string&, const std::string& p) override { return p; }
-  std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
-};
-
-struct FakeScreen : ScaleScreen {
+struct FakeScreen : VectorPreview<ScaleScreen> {
   std::string display = "- - - - -", fileName, panel1, panel1Hint;
-  std::vector<std::string> preview, panel1History;
+  std::vector<std::string> panel1History;
   int maxPreviewLines = 300;
   bool ciaglymemo = false, zapis = true, ciaglyplik = false, dataBilansu = true, autoucinaj = true;
-  FakeDialogs dialogs;
+  ScriptedDialogs dialogs;
 
   std::string DisplayCaption() const override { return display; }
   void SetDisplayCaption(const std::string& text) override { display = text; }
-  int PreviewLineCount() const override { return static_cast<int>(preview.size()); }
-  std::string PreviewLine(int index) const override { return preview.at(index); }
-  void DeleteFirstPreviewLine() override { preview.erase(preview.begin()); }
-  void ClearPreview() override { preview.clear(); }
-  void AddPreviewLine(const std::string& line) override { preview.push_back(line); }
   std::int32_t MaxPreviewLines() const override { return maxPreviewLines; }
   bool CBciaglymemo() const override { return ciaglymemo; }
   bool CBzapis() const override { return zapis; }

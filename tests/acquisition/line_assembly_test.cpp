@@ -51,7 +51,7 @@ TEST_F(LineAssembly, NoCountNoReadAndAFailedReadIsSilent) {
   port.incoming.clear();
   Deliver(".5\n");
   EXPECT_EQ(screen.preview, Lines{"12.5"});
-  EXPECT_TRUE(screen.dialogs.shown.empty());
+  EXPECT_TRUE(screen.dialogs.messages.empty());
 }
 
 TEST_F(LineAssembly, LongLineIsCutAtTheCapWithoutLosingBytes) {

@@ -5,7 +5,7 @@
 #include "text/clock.h"
 #include "text/win1250.h"
 #include "tests/acquisition/fakes.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ TEST_F(LineProcessing, FailedAppendSwitchesWritingOffAndLeavesOneMessageForLater
   screen.fileName = "/dev/full";
   Process("first");
   EXPECT_FALSE(screen.zapis);
-  EXPECT_TRUE(screen.dialogs.shown.empty()) << "no box inside the serial delivery";
+  EXPECT_TRUE(screen.dialogs.messages.empty()) << "no box inside the serial delivery";
   now += 0.001;
   screen.zapis = true;  // switched back on before the box was shown
   Process("second");
@@ -87,10 +87,10 @@ TEST_F(LineProcessing, FailedAppendSwitchesWritingOffAndLeavesOneMessageForLater
 
   ShowPendingMessages(screen, state);
   ShowPendingMessages(screen, state);
-  ASSERT_EQ(screen.dialogs.shown.size(), 1u);
-  EXPECT_EQ(screen.dialogs.shown[0],
-            std::make_pair(MessageKind::Error, Utf8ToCp1250("Błąd zapisu do pliku! "
-                                                            "Prawdopodobnie brak miejsca na dysku!")));
+  ASSERT_EQ(screen.dialogs.messages.size(), 1u);
+  EXPECT_EQ(screen.dialogs.messages[0],
+            (ScriptedDialogs::Message{MessageKind::Error, Utf8ToCp1250("Błąd zapisu do pliku! "
+                                                                       "Prawdopodobnie brak miejsca na dysku!")}));
 }
 
 TEST_F(LineProcessing, EveryLineStampsLastLineTime) {

@@ -7,17 +7,15 @@
 #include "app/bevel_panel.h"
 #include "app/click_label.h"
 #include "app/form1.h"
-#include "tests/support/ui/scripted_dialogs.h"
+#include "tests/support/ui/window_bench.h"
 
-#include <QTemporaryDir>
 #include <utility>
 
 class AboutBoxTest : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir work_;
-  ScriptedDialogs dialogs_;
+  WindowBench bench_;
   std::unique_ptr<TForm1> form_;
   TAboutBox* about_ = nullptr;
   QStringList opened_;
@@ -44,12 +42,7 @@ class AboutBoxTest : public QObject {
 
  private slots:
   void init() {
-    TForm1Environment environment;
-    environment.dialogs = &dialogs_;
-    environment.freeSpace = [] { return std::int64_t{1} << 40; };
-    environment.instanceMarkerPath = work_.filePath(QStringLiteral("marker")).toStdString();
-    environment.workingDirectory = work_.path().toStdString();
-    form_ = std::make_unique<TForm1>(environment);
+    form_ = std::make_unique<TForm1>(bench_.Environment());
     about_ = new TAboutBox(form_.get());
     about_->SetUrlOpener([this](const QString& url) { opened_ << url; });
     form_->SetAboutBox(about_);

@@ -22,7 +22,7 @@
 #include "app/form1.h"
 #include "app/glyph_button.h"
 #include "platform/close_on_signals.h"
-#include "tests/support/ui/scripted_dialogs.h"
+#include "tests/support/ui/window_bench.h"
 #include "tests/support/ui/test_files.h"
 
 namespace {
@@ -40,37 +40,20 @@ class Form1Test : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<QTemporaryDir> work_;
-  std::unique_ptr<QTemporaryDir> runtime_;
-  ScriptedDialogs dialogs_;
-  std::int64_t freeSpace_ = 0;
+  WindowBench bench_;
   const TDateTime startTime_ = EncodeDateTime({2026, 12, 7, 9, 15, 30, 0});
-
-  QString WorkFile(const char* name) const { return work_->filePath(QString::fromLatin1(name)); }
-
-  TForm1Environment Environment() {
-    TForm1Environment environment;
-    environment.dialogs = &dialogs_;
-    environment.freeSpace = [this] { return freeSpace_; };
-    environment.instanceMarkerPath = runtime_->filePath(QStringLiteral("ApplicationTestMap")).toStdString();
-    environment.workingDirectory = work_->path().toStdString();
-    return environment;
-  }
 
  private slots:
   void init() {
-    work_ = std::make_unique<QTemporaryDir>();
-    runtime_ = std::make_unique<QTemporaryDir>();
-    dialogs_ = ScriptedDialogs();
-    freeSpace_ = std::int64_t{50} * 1000 * 1000 * 1000;
+    bench_ = WindowBench();
     SetClock([this] { return startTime_; });
   }
 
   void cleanup() { SetClock({}); }
 
   void startsWithTheDefaultsWithoutKonfig() {
-    TForm1 form(Environment());
-    QVERIFY(dialogs_.log.empty());
+    TForm1 form(bench_.Environment());
+    QVERIFY(bench_.dialogs.log.empty());
     QVERIFY(!form.TerminateRequested());
     QCOMPARE(form.windowTitle(), QString::fromUtf8("Program do komunikacji z wagą."));
     QCOMPARE(form.ComPortDriver_in().Port(), std::string("COM2"));
@@ -95,16 +78,16 @@ class Form1Test : public QObject {
     QVERIFY(form.Mwaga()->isChecked());
     QCOMPARE(form.Iqel()->toolTip().count(QLatin1Char('\n')), 1);
     QCOMPARE(form.StatusPanel(0)->text(), QString::fromUtf8("Połączenie z wagą:"));
-    QCOMPARE(ReadFile(WorkFile(kDataFile)), QByteArray());
+    QCOMPARE(ReadFile(bench_.WorkFile(kDataFile)), QByteArray());
   }
 
   void appliesKonfigAndCreatesNoDataFileWhenWritingIsOff() {
-    WriteFile(WorkFile("konfig.ini"),
+    WriteFile(bench_.WorkFile("konfig.ini"),
               "Numer_portu=7\r\nPredkosc_transmisji=9600\r\nZapis_do_pliku=0\r\n"
               "Maksym_ilosc_lini=0x20\r\nKasuj_poczatek=0\r\nJednostka=g\r\n"
               "Nazwa_firmy=Qel\r\nDodaj_date_bilansu=0\r\nWyswietlaj_display=1\r\n");
-    TForm1 form(Environment());
-    QVERIFY(dialogs_.log.empty());
+    TForm1 form(bench_.Environment());
+    QVERIFY(bench_.dialogs.log.empty());
     QCOMPARE(form.ComPortDriver_in().Port(), std::string("COM7"));
     QCOMPARE(form.ComPortDriver_in().BaudRate(), br9600);
     QCOMPARE(form.MaxPreviewLines(), 32);
@@ -116,13 +99,13 @@ class Form1Test : public QObject {
     QVERIFY(!form.CBdata_bilansu()->isChecked());
     QVERIFY(form.CBciaglymemo()->isChecked());
     QVERIFY(!form.CBzapis()->isChecked());
-    QVERIFY(!QFile::exists(WorkFile(kDataFile)));
+    QVERIFY(!QFile::exists(bench_.WorkFile(kDataFile)));
   }
 
   void leavesAnExistingDataFileAlone() {
-    WriteFile(WorkFile(kDataFile), "001     45.23 kg     45.23 kg\r\n");
-    TForm1 form(Environment());
-    QCOMPARE(ReadFile(WorkFile(kDataFile)), QByteArray("001     45.23 kg     45.23 kg\r\n"));
+    WriteFile(bench_.WorkFile(kDataFile), "001     45.23 kg     45.23 kg\r\n");
+    TForm1 form(bench_.Environment());
+    QCOMPARE(ReadFile(bench_.WorkFile(kDataFile)), QByteArray("001     45.23 kg     45.23 kg\r\n"));
     QVERIFY(form.CBzapis()->isChecked());
   }
 
@@ -131,15 +114,15 @@ class Form1Test : public QObject {
     QTemporaryDir gone;
     QVERIFY(::chdir(gone.path().toLocal8Bit().constData()) == 0);
     QVERIFY(gone.remove());
-    TForm1Environment environment = Environment();
+    TForm1Environment environment = bench_.Environment();
     environment.workingDirectory.clear();
     TForm1 form(environment);
-    QCOMPARE(dialogs_.messages.size(), std::size_t{1});
-    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Error);
-    QCOMPARE(Cp1250ToUtf8(dialogs_.messages[0].text),
+    QCOMPARE(bench_.dialogs.messages.size(), std::size_t{1});
+    QCOMPARE(bench_.dialogs.messages[0].kind, MessageKind::Error);
+    QCOMPARE(Cp1250ToUtf8(bench_.dialogs.messages[0].text),
              std::string("Błąd zapisu do pliku!\rPrawdopodobnie brak miejsca na dysku."));
     QVERIFY(!form.CBzapis()->isChecked());
-    QVERIFY(::chdir(work_->path().toLocal8Bit().constData()) == 0);
+    QVERIFY(::chdir(bench_.work->path().toLocal8Bit().constData()) == 0);
   }
 
   void warnsWhenTheDiskIsNearlyFull_data() {
@@ -153,56 +136,56 @@ class Form1Test : public QObject {
   void warnsWhenTheDiskIsNearlyFull() {
     QFETCH(qint64, free);
     QFETCH(bool, warned);
-    freeSpace_ = free;
-    TForm1 form(Environment());
-    QCOMPARE(dialogs_.messages.size(), std::size_t{warned ? 1u : 0u});
+    bench_.freeSpace = free;
+    TForm1 form(bench_.Environment());
+    QCOMPARE(bench_.dialogs.messages.size(), std::size_t{warned ? 1u : 0u});
     if (!warned) return;
-    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Warning);
-    QCOMPARE(Cp1250ToUtf8(dialogs_.messages[0].text),
+    QCOMPARE(bench_.dialogs.messages[0].kind, MessageKind::Warning);
+    QCOMPARE(Cp1250ToUtf8(bench_.dialogs.messages[0].text),
              std::string("Zbyt mało wolnego miejsca na dysku!\rProgram potrzebuje około 1MB "
                          "wolnej przestrzeni do prawidłowego funkcjonowania."));
     QCOMPARE(form.Ldisplay()->text(), QStringLiteral("- - - - -"));  // start-up went on
   }
 
   void secondInstanceEndsWithoutTouchingKonfig() {
-    auto first = std::make_unique<TForm1>(Environment());
+    auto first = std::make_unique<TForm1>(bench_.Environment());
     QVERIFY(!first->TerminateRequested());
-    freeSpace_ = 10;
+    bench_.freeSpace = 10;
     {
-      TForm1 second(Environment());
+      TForm1 second(bench_.Environment());
       QVERIFY(second.TerminateRequested());
-      QCOMPARE(dialogs_.log.size(), std::size_t{2});
-      QCOMPARE(dialogs_.messages[0].kind, MessageKind::Error);
-      QCOMPARE(Cp1250ToUtf8(dialogs_.messages[0].text), std::string("Program jest już w uruchomiony!"));
-      QCOMPARE(dialogs_.messages[1].kind, MessageKind::Warning);  // the later steps still run
+      QCOMPARE(bench_.dialogs.log.size(), std::size_t{2});
+      QCOMPARE(bench_.dialogs.messages[0].kind, MessageKind::Error);
+      QCOMPARE(Cp1250ToUtf8(bench_.dialogs.messages[0].text), std::string("Program jest już w uruchomiony!"));
+      QCOMPARE(bench_.dialogs.messages[1].kind, MessageKind::Warning);  // the later steps still run
       QCOMPARE(second.Enazwapliku()->text(), QString::fromLatin1(kDataFile));
     }
-    QVERIFY(!QFile::exists(WorkFile("konfig.ini")));
+    QVERIFY(!QFile::exists(bench_.WorkFile("konfig.ini")));
 
     first->close();
-    QCOMPARE(ReadFile(WorkFile("konfig.ini")), QByteArray(kDefaults));
+    QCOMPARE(ReadFile(bench_.WorkFile("konfig.ini")), QByteArray(kDefaults));
     first.reset();
-    dialogs_ = ScriptedDialogs();
-    freeSpace_ = std::int64_t{1} << 40;
-    TForm1 third(Environment());
+    bench_.dialogs = ScriptedDialogs();
+    bench_.freeSpace = std::int64_t{1} << 40;
+    TForm1 third(bench_.Environment());
     QVERIFY(!third.TerminateRequested());
-    QVERIFY(dialogs_.log.empty());
+    QVERIFY(bench_.dialogs.log.empty());
   }
 
   void unreadableKonfigIsReportedAndStartUpGoesOn() {
-    QVERIFY(QDir(work_->path()).mkdir(QStringLiteral("konfig.ini")));
-    TForm1 form(Environment());
-    QCOMPARE(dialogs_.messages.size(), std::size_t{1});
-    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Error);
-    const std::string text = Cp1250ToUtf8(dialogs_.messages[0].text);
+    QVERIFY(QDir(bench_.work->path()).mkdir(QStringLiteral("konfig.ini")));
+    TForm1 form(bench_.Environment());
+    QCOMPARE(bench_.dialogs.messages.size(), std::size_t{1});
+    QCOMPARE(bench_.dialogs.messages[0].kind, MessageKind::Error);
+    const std::string text = Cp1250ToUtf8(bench_.dialogs.messages[0].text);
     QVERIFY2(text.find(std::strerror(EISDIR)) != std::string::npos, text.c_str());
     QCOMPARE(form.Emaxlinie()->text(), QStringLiteral("300"));
     QCOMPARE(form.Enazwapliku()->text(), QString::fromLatin1(kDataFile));
-    QVERIFY(QFile::exists(WorkFile(kDataFile)));
+    QVERIFY(QFile::exists(bench_.WorkFile(kDataFile)));
   }
 
   void closeWritesKonfigAndReleasesTheMarker() {
-    TForm1 form(Environment());
+    TForm1 form(bench_.Environment());
     form.CBzapis()->setChecked(false);
     form.RBautowyczysc()->setChecked(true);
     form.Emaxlinie()->setText(QStringLiteral("abc"));
@@ -211,28 +194,28 @@ class Form1Test : public QObject {
     form.show();
     form.Koniec1()->trigger();
     QVERIFY(!form.isVisible());
-    const QByteArray written = ReadFile(WorkFile("konfig.ini"));
+    const QByteArray written = ReadFile(bench_.WorkFile("konfig.ini"));
     QVERIFY(written.startsWith("Numer_portu=16\r\n"));
     QVERIFY(written.contains(QByteArray("Nazwa_firmy=") + QByteArray(Utf8ToCp1250("Łódź").c_str()) + "\r\n"));
     QVERIFY(written.contains("\r\nZapis_do_pliku=0\r\n"));
     QVERIFY(written.contains("\r\nMaksym_ilosc_lini=abc\r\n"));
     QVERIFY(written.contains("\r\nKasuj_poczatek=0\r\n"));
     InstanceMarker next;
-    QVERIFY(next.Claim(Environment().instanceMarkerPath));
+    QVERIFY(next.Claim(bench_.Environment().instanceMarkerPath));
   }
 
   void terminationSignalClosesLikeTheCloseButton() {
-    TForm1 form(Environment());
+    TForm1 form(bench_.Environment());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     CloseOnTerminationSignals(&form);
     std::raise(SIGTERM);
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 5000);
-    QCOMPARE(ReadFile(WorkFile("konfig.ini")), QByteArray(kDefaults));
+    QCOMPARE(ReadFile(bench_.WorkFile("konfig.ini")), QByteArray(kDefaults));
   }
 
   void menuAndTabsKeepInStep() {
-    TForm1 form(Environment());
+    TForm1 form(bench_.Environment());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     int changes = 0;
@@ -266,7 +249,7 @@ class Form1Test : public QObject {
   }
 
   void opensTopLeftWithTheOuterSizeAndTheDesignedPlaces() {
-    TForm1 form(Environment());
+    TForm1 form(bench_.Environment());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTRY_COMPARE(form.frameGeometry(), QRect(0, 0, 800, 573));
@@ -297,7 +280,7 @@ class Form1Test : public QObject {
   // In their designed places the print buttons show glyph and whole caption
   // inside their bevel, in a font no smaller than 9 px.
   void printButtonsShowTheirWholeCaptions() {
-    TForm1 form(Environment());
+    TForm1 form(bench_.Environment());
     for (QPushButton* pushButton :
          {form.BBdrukuj(), form.BBdrukuj_bilans(), form.BBdrukuj_szczbilans()}) {
       auto* button = dynamic_cast<GlyphButton*>(pushButton);

@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -22,6 +21,7 @@
 #include "app/waga_application.h"
 #include "config/ui/form_ustaw.h"
 #include "platform/qt_dialogs.h"
+#include "tests/support/ui/window_bench.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ class WindowManagerTest : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir work_;
+  WindowBench bench_;
   std::unique_ptr<TForm1> form_;
   Frame openedBox_;
   QString openedBoxTitle_;
@@ -167,10 +167,8 @@ class WindowManagerTest : public QObject {
   }
 
   void init() {
-    TForm1Environment environment;
-    environment.freeSpace = [] { return std::int64_t{1} << 40; };
-    environment.instanceMarkerPath = work_.filePath(QStringLiteral("marker")).toStdString();
-    environment.workingDirectory = work_.path().toStdString();
+    TForm1Environment environment = bench_.Environment();
+    environment.dialogs = nullptr;  // the real boxes, whose frames are looked at
     form_ = std::make_unique<TForm1>(environment);
     form_->SetFormUstaw(new TFormUstaw(form_.get()));
     auto* about = new TAboutBox(form_.get());

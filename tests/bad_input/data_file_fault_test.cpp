@@ -10,7 +10,7 @@
 #include "acquisition/line_processing.h"
 #include "text/win1250.h"
 #include "tests/acquisition/fakes.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -39,17 +39,17 @@ TEST(DataFileFault, UnwritableMidRunGivesOneMessageAndKeepsThePreview) {
 
   deliver(" 12.60\r\nSUMA\r\n 12.70\r\n");
   EXPECT_FALSE(screen.zapis);
-  EXPECT_TRUE(screen.dialogs.shown.empty()) << "nothing modal inside a delivery";
+  EXPECT_TRUE(screen.dialogs.messages.empty()) << "nothing modal inside a delivery";
   EXPECT_EQ(pendingCalls, 1);
   ShowPendingMessages(screen, state);
-  ASSERT_EQ(screen.dialogs.shown.size(), 1u);
-  EXPECT_EQ(screen.dialogs.shown[0].first, MessageKind::Error);
-  EXPECT_EQ(screen.dialogs.shown[0].second,
+  ASSERT_EQ(screen.dialogs.messages.size(), 1u);
+  EXPECT_EQ(screen.dialogs.messages[0].kind, MessageKind::Error);
+  EXPECT_EQ(screen.dialogs.messages[0].text,
             Utf8ToCp1250("Błąd zapisu do pliku! Prawdopodobnie brak miejsca na dysku!"));
 
   deliver("KONIEC\n");
   ShowPendingMessages(screen, state);
-  EXPECT_EQ(screen.dialogs.shown.size(), 1u);
+  EXPECT_EQ(screen.dialogs.messages.size(), 1u);
   EXPECT_EQ(pendingCalls, 1);
   EXPECT_EQ(screen.preview,
             (std::vector<std::string>{"BILANS", " 12.50", " 12.60", "SUMA", " 12.70", "KONIEC"}));
@@ -61,7 +61,7 @@ TEST(DataFileFault, UnwritableMidRunGivesOneMessageAndKeepsThePreview) {
   screen.zapis = true;
   deliver("NOWY\r\n");
   EXPECT_EQ(ReadFile(screen.fileName), "BILANS\r\n 12.50\r\nNOWY\r\n");
-  EXPECT_EQ(screen.dialogs.shown.size(), 1u);
+  EXPECT_EQ(screen.dialogs.messages.size(), 1u);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "config/konfig/konfig.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "acquisition/line_assembly.h"
 #include "tests/acquisition/fakes.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

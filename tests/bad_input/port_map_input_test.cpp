@@ -10,7 +10,7 @@
 
 #include "serial/posix/porty_ini.h"
 #include "serial/posix/posix_serial_device.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

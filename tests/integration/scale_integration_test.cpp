@@ -16,7 +16,7 @@
 #include "app/form1.h"
 #include "app/preview_lines.h"
 #include "tests/support/printing/recording_print_stream.h"
-#include "tests/support/ui/scripted_dialogs.h"
+#include "tests/support/ui/window_bench.h"
 
 namespace {
 
@@ -88,23 +88,14 @@ class ScaleIntegrationTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<QTemporaryDir> work_;
-  std::unique_ptr<QTemporaryDir> runtime_;
-  ScriptedDialogs dialogs_;
+  WindowBench bench_;
   std::vector<std::unique_ptr<PrintRecording>> printJobs_;
   std::vector<std::string> exceptions_;
   int failAtLine_ = -1;  // EndLine of this line of the next job throws
   const TDateTime startTime_ = EncodeDateTime({2026, 12, 7, 9, 15, 30, 0});
 
-  QString WorkFile(const char* name) const { return work_->filePath(QString::fromLatin1(name)); }
-
   TForm1Environment Environment() {
-    TForm1Environment environment;
-    environment.dialogs = &dialogs_;
-    environment.freeSpace = [] { return std::int64_t{1} << 40; };
-    environment.instanceMarkerPath =
-        runtime_->filePath(QStringLiteral("ApplicationTestMap")).toStdString();
-    environment.workingDirectory = work_->path().toStdString();
+    TForm1Environment environment = bench_.Environment();
     environment.printStream = [this] {
       printJobs_.push_back(std::make_unique<PrintRecording>());
       printJobs_.back()->FailAtLine = failAtLine_;
@@ -118,9 +109,7 @@ class ScaleIntegrationTest : public QObject {
 
  private slots:
   void init() {
-    work_ = std::make_unique<QTemporaryDir>();
-    runtime_ = std::make_unique<QTemporaryDir>();
-    dialogs_ = ScriptedDialogs();
+    bench_ = WindowBench();
     printJobs_.clear();
     exceptions_.clear();
     failAtLine_ = -1;
@@ -132,15 +121,15 @@ class ScaleIntegrationTest : public QObject {
   // Readings and a balance report travel from the simulator through the
   // terminal into the display, the preview, the data file and a printout.
   void scaleOutputReachesDisplayPreviewDataFileAndPrintout() {
-    QVERIFY(WriteFile(WorkFile("konfig.ini"), "Zapisuj_display=1\r\n"));
-    Simulator sim(work_->path(), QStringLiteral("text:  12.50,balance:2,text:  7.25"));
+    QVERIFY(WriteFile(bench_.WorkFile("konfig.ini"), "Zapisuj_display=1\r\n"));
+    Simulator sim(bench_.work->path(), QStringLiteral("text:  12.50,balance:2,text:  7.25"));
     QVERIFY(sim.Path().startsWith(QStringLiteral("/dev/")));
     TForm1 form(Environment());
     QCOMPARE(form.StatusPanel(1)->text(), QString::fromLatin1(kConnected));
     QVERIFY(form.StatusPanel(1)->toolTip().startsWith(QStringLiteral("COM2 → ") + sim.Path()));
 
     QTRY_COMPARE_WITH_TIMEOUT(form.Ldisplay()->text(), QStringLiteral("7.25"), kWaitMs);
-    const std::vector<std::string> sent = SplitCrLf(ReadFile(WorkFile("sent.bin")));
+    const std::vector<std::string> sent = SplitCrLf(ReadFile(bench_.WorkFile("sent.bin")));
     QCOMPARE(sent.size(), std::size_t{7});
     const QRegularExpression record(QStringLiteral("^00[12] +[0-9]+\\.[0-9]{2} kg +([0-9]+\\.[0-9]{2}) kg$"));
     QVERIFY(record.match(QString::fromStdString(sent[4])).hasMatch());
@@ -154,7 +143,7 @@ class ScaleIntegrationTest : public QObject {
     std::string file = "  12.50\r\n";
     for (const std::string& line : preview) file += line + "\r\n";
     file += "  7.25\r\n";
-    QCOMPARE(ReadFile(WorkFile("20261207")).toStdString(), file);
+    QCOMPARE(ReadFile(bench_.WorkFile("20261207")).toStdString(), file);
 
     form.BBdrukuj_bilansClick();
     QCOMPARE(printJobs_.size(), std::size_t{1});
@@ -166,7 +155,7 @@ class ScaleIntegrationTest : public QObject {
     };
     QVERIFY(has(Utf8ToCp1250("          Liczba ważeń: ") + std::string(17, ' ') + "2"));
     QVERIFY(has(Utf8ToCp1250("          Łączna masa: ") + std::string(19 - total.size(), ' ') + total));
-    QCOMPARE(dialogs_.log.back(),
+    QCOMPARE(bench_.dialogs.log.back(),
              "message:" + Utf8ToCp1250("Informację o bilansie skierowano na drukarkę."));
     QVERIFY(exceptions_.empty());
   }
@@ -189,12 +178,12 @@ class ScaleIntegrationTest : public QObject {
     const QByteArray konfig = "Zapisuj_display=1\r\nWyswietlaj_display=1\r\nDodaj_date_bilansu=0\r\n"
                               "Maksym_ilosc_lini=" + QByteArray::number(limit) +
                               "\r\nKasuj_poczatek=" + (dropFirst ? "1" : "0") + "\r\n";
-    QVERIFY(WriteFile(WorkFile("konfig.ini"), konfig));
-    Simulator sim(work_->path(), QStringLiteral("burst:6000,balance:20,text:  7.25"));
+    QVERIFY(WriteFile(bench_.WorkFile("konfig.ini"), konfig));
+    Simulator sim(bench_.work->path(), QStringLiteral("burst:6000,balance:20,text:  7.25"));
     TForm1 form(Environment());
     QTRY_COMPARE_WITH_TIMEOUT(form.Ldisplay()->text(), QStringLiteral("7.25"), kWaitMs);
 
-    const QByteArray sent = ReadFile(WorkFile("sent.bin"));
+    const QByteArray sent = ReadFile(bench_.WorkFile("sent.bin"));
     const std::vector<std::string> lines = SplitCrLf(sent);
     QCOMPARE(lines.size(), std::size_t{6000 + 23 + 1});
     std::vector<std::string> preview;
@@ -213,36 +202,36 @@ class ScaleIntegrationTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(SplitCrLf(form.Mraport()->toPlainText().toLatin1()), preview,
                               kWaitMs);
     QCOMPARE(PreviewLines(*form.Mraport()), preview);
-    QTRY_COMPARE_WITH_TIMEOUT(ReadFile(WorkFile("20261207")), sent, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(ReadFile(bench_.WorkFile("20261207")), sent, kWaitMs);
     QCOMPARE(form.Ldisplay()->text(), QStringLiteral("7.25"));
   }
 
   void missingPortIsReportedInTheStatusPanel() {
-    QVERIFY(WriteFile(WorkFile("porty.ini"), "COM2=" + WorkFile("no-such-port").toLocal8Bit() + "\n"));
+    QVERIFY(WriteFile(bench_.WorkFile("porty.ini"), "COM2=" + bench_.WorkFile("no-such-port").toLocal8Bit() + "\n"));
     TForm1 form(Environment());
     const QString failure = QString::fromUtf8("brak połączenia! (port COM2, 1200bps)");
     QCOMPARE(form.StatusPanel(1)->text(), failure);
-    QVERIFY(form.StatusPanel(1)->toolTip().contains(WorkFile("no-such-port") +
+    QVERIFY(form.StatusPanel(1)->toolTip().contains(bench_.WorkFile("no-such-port") +
                                                     QStringLiteral(" nie istnieje")));
     form.Timer1Timer();
     QCOMPARE(form.StatusPanel(1)->text(), failure);
     QVERIFY(!form.ComPortDriver_in().Connected());
     QCOMPARE(form.Ldisplay()->text(), QStringLiteral("- - - - -"));
-    QVERIFY(dialogs_.log.empty());
+    QVERIFY(bench_.dialogs.log.empty());
   }
 
   // The box opens after the delivery that met the failure has returned:
   // lines keep arriving while it is open, and a supervision tick during it
   // closes and reopens the port at once.
   void dataFileFailureIsShownOnceAfterTheDelivery() {
-    Simulator sim(work_->path(), QStringLiteral("text:first line,text:second line"),
+    Simulator sim(bench_.work->path(), QStringLiteral("text:first line,text:second line"),
                   Simulator::Stream);
     TForm1 form(Environment());
     form.Enazwapliku()->setText(QStringLiteral("/dev/full"));
     const auto lines = [&form] { return PreviewLineCount(*form.Mraport()); };
     QString panelDuringBox;
     bool linesCameDuringBox = false;
-    dialogs_.whileShown = [&] {
+    bench_.dialogs.whileShown = [&] {
       form.Ldisplay()->setText(QStringLiteral("- - - - -"));
       form.Timer1Timer();
       panelDuringBox = form.StatusPanel(1)->text();
@@ -250,14 +239,14 @@ class ScaleIntegrationTest : public QObject {
       linesCameDuringBox = QTest::qWaitFor([&] { return lines() >= shown + 2; }, kWaitMs);
     };
 
-    QTRY_COMPARE_WITH_TIMEOUT(dialogs_.messages.size(), std::size_t{1}, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(bench_.dialogs.messages.size(), std::size_t{1}, kWaitMs);
     QVERIFY(linesCameDuringBox);
     QCOMPARE(panelDuringBox, QString::fromLatin1(kConnected));
     const int afterBox = lines();
     QTRY_VERIFY_WITH_TIMEOUT(lines() >= afterBox + 2, kWaitMs);
-    QCOMPARE(dialogs_.messages.size(), std::size_t{1});
-    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Error);
-    QCOMPARE(dialogs_.messages[0].text,
+    QCOMPARE(bench_.dialogs.messages.size(), std::size_t{1});
+    QCOMPARE(bench_.dialogs.messages[0].kind, MessageKind::Error);
+    QCOMPARE(bench_.dialogs.messages[0].text,
              Utf8ToCp1250("Błąd zapisu do pliku! Prawdopodobnie brak miejsca na dysku!"));
     QVERIFY(!form.CBzapis()->isChecked());
     QCOMPARE(PreviewLine(*form.Mraport(), 0), std::string("first line"));
@@ -291,7 +280,7 @@ class ScaleIntegrationTest : public QObject {
   // A printer failure ends the job and reaches the exception display, and
   // the window goes on: the next print command works.
   void printerFailureReachesTheExceptionDisplay() {
-    QVERIFY(WriteFile(WorkFile("porty.ini"), "COM2=" + WorkFile("no-such-port").toLocal8Bit() + "\n"));
+    QVERIFY(WriteFile(bench_.WorkFile("porty.ini"), "COM2=" + bench_.WorkFile("no-such-port").toLocal8Bit() + "\n"));
     TForm1 form(Environment());
     form.Mraport()->setPlainText(QStringLiteral("a\nb\nc\n"));
     failAtLine_ = 8;
@@ -300,14 +289,14 @@ class ScaleIntegrationTest : public QObject {
     QVERIFY(printJobs_[0]->Aborted);
     QVERIFY(!printJobs_[0]->Closed);
     QCOMPARE(exceptions_, std::vector<std::string>{"printer out of paper"});
-    QVERIFY(dialogs_.log.empty());
+    QVERIFY(bench_.dialogs.log.empty());
 
     failAtLine_ = -1;
     form.BBdrukujClick();
     QCOMPARE(printJobs_.size(), std::size_t{2});
     QVERIFY(printJobs_[1]->Closed);
     QCOMPARE(exceptions_.size(), std::size_t{1});
-    QCOMPARE(dialogs_.log.size(), std::size_t{1});
+    QCOMPARE(bench_.dialogs.log.size(), std::size_t{1});
   }
 };
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ports/system_view.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 struct FakeTree {
   TempDir dir;

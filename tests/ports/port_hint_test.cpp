@@ -147,25 +147,27 @@ TEST(PortHint, RefusedLineSettingsNameTheSetting) {
   EXPECT_THAT(FailureHint(s, refused),
               HasSubstr("odrzucił ustawienia linii (system: niepoprawny argument, błąd 22).\n"
                         "Prędkości 14400 bps ta przejściówka nie potrafi ustawić."));
-  s.line = {9600, 5, 'N', 1};
+  s.line = {9600, {5, 0, 0}};
   EXPECT_THAT(FailureHint(s, refused), HasSubstr("nie obsługuje 5 bitów danych"));
-  s.line = {9600, 8, 'M', 1};
+  s.line = {9600, {8, 3, 0}};  // mark
   EXPECT_THAT(FailureHint(s, refused), HasSubstr("parzystości mark ani space"));
-  s.line = {9600, 7, 'E', 2};
+  s.line = {9600, {7, 2, 2}};  // even
   EXPECT_THAT(FailureHint(s, refused),
               HasSubstr("Ustawienia: 9600 bps, 7 bitów danych, parzystość parzysta, 2 bity stopu."));
+  s.line = {9600, {8, 0, 1}};
+  EXPECT_THAT(FailureHint(s, refused), HasSubstr("bez parzystości, 1,5 bitu stopu."));
 
   DeviceControlBlock block;
   block.BaudRate = 256000;
   block.ByteSize = 7;
   block.Parity = 1;
   block.StopBits = 2;
-  const LineFormat line = LineFormatOf(block);
+  const LineSettings line = LineSettingsOf(block);
   EXPECT_EQ(line.speed, 256000u);
-  EXPECT_EQ(line.dataBits, 7);
-  EXPECT_EQ(line.parity, 'O');
-  EXPECT_EQ(line.stopBits, 2);
-  EXPECT_EQ(LineFormatOf(br128000).speed, 128000u);
+  EXPECT_EQ(line.format.dataBits, 7);
+  EXPECT_EQ(line.format.parity, 1);  // odd
+  EXPECT_EQ(line.format.stopBits, 2);
+  EXPECT_EQ(LineSettingsOf(br128000).speed, 128000u);
 }
 
 TEST(PortHint, OtherFailures) {

@@ -3,6 +3,7 @@
 // weighings, into bilans.pdf, szczegolowy-bilans.pdf and raport.pdf.
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,7 +12,7 @@
 #include "text/clock.h"
 #include "text/win1250.h"
 #include "balance/printouts.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 #include "platform/qt_print_stream.h"
 
 namespace {
@@ -38,6 +39,11 @@ class SampleHost : public PrintoutHost {
   std::string PreviewLine(int index) const override {
     return index >= 0 && index < PreviewLineCount() ? preview_[index] : std::string();
   }
+  void DeleteFirstPreviewLines(int count) override {
+    preview_.erase(preview_.begin(), preview_.begin() + std::min(count, PreviewLineCount()));
+  }
+  void ClearPreview() override { preview_.clear(); }
+  void AddPreviewLine(const std::string& line) override { preview_.push_back(line); }
   bool PrintCompanyHeader() const override { return true; }
   std::string CompanyName() const override {
     return Utf8ToCp1250("Skup Zbóż \"Łan\" Sp. z o.o.");

@@ -32,7 +32,7 @@ std::uint32_t KonfigSpeed() {
     LoadKonfig(settings);
   } catch (const KonfigReadError&) {
   }
-  return LineFormatOf(settings.BaudRate).speed;
+  return LineSettingsOf(settings.BaudRate).speed;
 }
 
 std::string ErrorNames(TComErrors errors) {
@@ -124,7 +124,7 @@ int Listen(const PortsOptions& options, std::ostream& out) {
     port.Open();
   } catch (const EComPort& e) {
     PortProblem problem{e.ErrorCode(), e.SystemError(), e.what()};
-    const PortSituation situation = ObservePort(options.port, std::string(), LineFormatOf(port.MakeDeviceControlBlock()),
+    const PortSituation situation = ObservePort(options.port, std::string(), LineSettingsOf(port.MakeDeviceControlBlock()),
                                                 SystemRoots{}, CurrentUser(), e.SystemError() == EBUSY);
     out << FailureHint(situation, problem) << "\n";
     return kExitFailed;

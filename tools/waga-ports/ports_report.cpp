@@ -10,7 +10,6 @@
 #include "serial/posix/porty_ini.h"
 #include "ports/port_mapping.h"
 #include "ports/serial_devices.h"
-#include "serial/posix/porty_ini.h"
 #include "tools/waga-ports/ports_options.h"
 
 namespace {

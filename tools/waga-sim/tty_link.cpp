@@ -10,17 +10,9 @@
 #include <cstring>
 #include <utility>
 
-namespace {
+#include "serial/posix/line_parameters.h"
 
-speed_t SpeedConstant(int baud) {
-  static const std::pair<int, speed_t> speeds[] = {
-      {110, B110},     {300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},
-      {4800, B4800},   {9600, B9600},   {19200, B19200}, {38400, B38400}, {57600, B57600},
-      {115200, B115200}, {230400, B230400}};
-  for (const auto& [rate, constant] : speeds)
-    if (rate == baud) return constant;
-  return B0;
-}
+namespace {
 
 // Raw 8N1 bytes at the given speed (kept when the rate has no constant).
 bool MakeRaw(int fd, int baud) {
@@ -28,7 +20,8 @@ bool MakeRaw(int fd, int baud) {
   if (tcgetattr(fd, &tio) != 0) return false;
   cfmakeraw(&tio);
   tio.c_cflag |= CLOCAL | CREAD;
-  if (const speed_t speed = SpeedConstant(baud); speed != B0) cfsetspeed(&tio, speed);
+  const std::uint32_t code = baud > 0 ? RateCodeFor(static_cast<std::uint32_t>(baud)) : kArbitraryRateCode;
+  if (code != kArbitraryRateCode) cfsetspeed(&tio, code);
   return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// Answers the program's boxes from a script and records what was shown, in
-// order. An unscripted question is answered "No" / cancelled.
+// The one stand-in for the program's boxes in every test: answers them from
+// a script and records what was shown, in order. An unscripted question is
+// answered "No" / cancelled.
 
 #include <deque>
 #include <functional>
@@ -9,18 +10,21 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 
 class ScriptedDialogs : public Dialogs {
  public:
   struct Message {
     MessageKind kind;
     std::string text;
+    bool operator==(const Message&) const = default;
   };
 
   std::vector<Message> messages;
   std::vector<std::string> confirmations;
   std::vector<std::string> inputPrompts;
+  std::vector<std::string> inputCaptions;
+  std::vector<std::string> inputPresets;
   std::vector<std::string> saveRequests;
   // Every box in the order shown: "message:", "confirm:", "input:" or "save:"
   // followed by its text.
@@ -45,9 +49,11 @@ class ScriptedDialogs : public Dialogs {
     return Next(confirmAnswers, false);
   }
 
-  std::string InputBox(const std::string&, const std::string& prompt,
+  std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& preset) override {
     inputPrompts.push_back(prompt);
+    inputCaptions.push_back(caption);
+    inputPresets.push_back(preset);
     log.push_back("input:" + prompt);
     Shown();
     return Next(inputAnswers, std::optional<std::string>()).value_or(preset);

@@ -1,0 +1,139 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "serial/net/com_port_control.h"
+#include "tests/support/temp_dir.h"
+#include "tools/waga-sim/com_port_server.h"
+#include "tools/waga-sim/porty_ini.h"
+#include "tools/waga-sim/scale_output.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+TEST(WagaSim, ReadingAndBalanceFormats) {
+  EXPECT_EQ(ReadingLine(1250), "  12.50");
+  EXPECT_EQ(ReadingLine(5), "   0.05");
+  EXPECT_EQ(BalanceReport({4523, 1000, 99999}),
+            (std::vector<std::string>{"", "  BILANS WAZEN", "  l.wazen    masa    suma",
+                                      "001     45.23 kg     45.23 kg",
+                                      "002     10.00 kg     55.23 kg",
+                                      "003    999.99 kg   1055.22 kg"}));
+}
+
+// The simulator maps its port through porty.ini's own writer: the line of
+// its port keeps the line format the user gave it.
+TEST(WagaSim, PortyIniKeepsTheLineFormatOfItsPort) {
+  TempDir dir;
+  WriteFile(dir.File("porty.ini"), "COM1=/dev/ttyUSB0\n com2 =/dev/old 7E1\n");
+  std::string error;
+  ASSERT_TRUE(WritePortyIni(dir.path.string(), "COM2", "/dev/pts/7", error)) << error;
+  EXPECT_EQ(ReadFile(dir.File("porty.ini")), "COM1=/dev/ttyUSB0\r\nCOM2=/dev/pts/7 7E1\r\n");
+  EXPECT_FALSE(WritePortyIni(dir.File("missing"), "COM2", "/dev/pts/7", error));
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int value : values) bytes += static_cast<char>(value);
+  return bytes;
+}
+
+// The server side of COM port control: nothing is answered before the
+// option is agreed; then every command gets the server's code and the value
+// now in force, a 0 asking for the present one.
+TEST(WagaSim, ComPortServerAnswersEveryCommandWithTheServersCode) {
+  ComPortServer server;
+  server.Feed(ComPortCommand(cpc::SetDataSize, 7).data(), 7);
+  EXPECT_EQ(server.TakeReplies(), "");
+
+  const std::string offer = Bytes({255, 251, 44, 255, 253, 0, 255, 253, 5});
+  server.Feed(offer.data(), offer.size());
+  EXPECT_EQ(server.TakeReplies(), Bytes({255, 253, 44, 255, 251, 0, 255, 252, 5}));
+  EXPECT_TRUE(server.ComPortEnabled());
+
+  const std::uint8_t rate[4] = {0, 0, 0x25, 0x80};
+  std::string commands = ComPortCommand(cpc::SetBaudRate, rate, 4) + ComPortCommand(cpc::SetDataSize, 7) +
+                         ComPortCommand(cpc::SetDataSize, 0) + ComPortCommand(cpc::SetParity, 3) +
+                         ComPortCommand(cpc::SetControl, cpc::FlowHardware) + ComPortCommand(cpc::SetControl, 0) +
+                         ComPortCommand(cpc::PurgeData, cpc::PurgeBoth);
+  server.Feed(commands.data(), commands.size());
+  EXPECT_EQ(server.TakeReplies(), ComPortCommand(101, rate, 4) + ComPortCommand(102, 7) + ComPortCommand(102, 7) +
+                                      ComPortCommand(103, 3) + ComPortCommand(105, 3) + ComPortCommand(105, 3) +
+                                      ComPortCommand(112, 3));
+  EXPECT_EQ(server.Rate(), 9600u);
+  EXPECT_EQ(server.Purges(), 1);
+
+  // Modem state is told once asked for, masked, with 255 doubled.
+  server.NotifyModemState(0x30);
+  EXPECT_EQ(server.TakeReplies(), "");
+  commands = ComPortCommand(cpc::SetModemStateMask, 0xFF);
+  server.Feed(commands.data(), commands.size());
+  EXPECT_EQ(server.TakeReplies(), ComPortCommand(111, 0xFF) + ComPortCommand(107, 0x30));
+  EXPECT_EQ(ComPortServer::Encode(Bytes({'a', 255, 'b'})), Bytes({'a', 255, 255, 'b'}));
+}
+
+// Runs the simulator, reads its terminal until END, stops it with SIGTERM.
+TEST(WagaSim, SendsWhatItLogsAndStopsOnSigterm) {
+  TempDir dir;
+  const std::string log = dir.File("sent.bin");
+  std::vector<std::string> args{WAGA_SIM_PATH, "--baud", "0", "--interval", "0", "--repeat", "1",
+                                "--seed", "5", "--log", log, "--script",
+                                "reading:2,balance:2,eol:cr,text:x y,eol:lf,garbage:3,text:END"};
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  FILE* output = fdopen(out[0], "r");
+  char path[256] = {};
+  ASSERT_TRUE(fgets(path, sizeof path, output));  // the simulator prints it at once
+  fclose(output);
+  path[std::strcspn(path, "\n")] = 0;
+  const int slave = open(path, O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(slave, 0) << path;
+
+  std::string received;
+  for (const auto deadline = Clock::now() + std::chrono::seconds(10);
+       received.find("END\n") == std::string::npos && Clock::now() < deadline;) {
+    pollfd p{slave, POLLIN, 0};
+    char buffer[256];
+    ssize_t n = poll(&p, 1, 100) > 0 ? read(slave, buffer, sizeof buffer) : 0;
+    if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(slave);
+  kill(pid, SIGTERM);
+  int status = -1;
+  for (const auto deadline = Clock::now() + std::chrono::seconds(10);
+       waitpid(pid, &status, WNOHANG) == 0 && Clock::now() < deadline;)
+    poll(nullptr, 0, 10);
+  if (status == -1) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+
+  EXPECT_EQ(received, ReadFile(log));
+  EXPECT_EQ(received.find("\r\n\r\n  BILANS WAZEN\r\n  l.wazen    masa    suma\r\n001 "), 16u)
+      << received;
+  EXPECT_NE(received.find(" kg\r\nx y\r"), std::string::npos);
+  EXPECT_EQ(received.rfind("\nEND\n"), received.size() - 5);
+  EXPECT_EQ(received[received.size() - 9], '\r');
+}
+
+}  // namespace
