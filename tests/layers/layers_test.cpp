@@ -145,9 +145,6 @@ TEST(Layers, TheCheckFindsEachKindOfFault) {
       "| `top/` | everything | `*` | yes |\n"
       "<!-- layers: end -->\n");
   ASSERT_EQ(map.size(), 4u);
-  EXPECT_THAT(map[1].uses, ElementsAre("low/"));
-  EXPECT_TRUE(map[3].usesAnything);
-
   TempDir dir;
   const auto put = [&dir](const std::string& name, const std::string& text) {
     fs::create_directories((dir.path / name).parent_path());
