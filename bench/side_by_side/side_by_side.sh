@@ -5,14 +5,17 @@
 # serial component's event thread handing each delivery to a Qt event loop
 # and waiting, and the line appended open-write-close, with no window.
 #
-#   bench/side_by_side/side_by_side.sh [paced-lines] [burst-lines] [repetitions] [build-dir] [traced-lines]
+#   bench/side_by_side/side_by_side.sh [paced-lines] [burst-lines] [repetitions] [build-dir]
+#                                      [traced-lines] [traced-rate]
 #
 # Defaults: 30000 paced lines at 1280 lines/s, 300000 burst lines, 3
-# repetitions, build directory "build", 3200 traced lines. The programs take
-# turns within each repetition; the table gives medians. Raw results go to
-# $build/side_by_side.txt. Figures are CPU seconds and context switches of
-# the program alone; then each program gets one paced run of traced-lines
-# under strace (0 skips it) for its system calls per line.
+# repetitions, build directory "build", 2000 traced lines at 200 lines/s.
+# The programs take turns within each repetition; the table gives medians.
+# Raw results go to $build/side_by_side.txt. Figures are CPU seconds and
+# context switches of the program alone; then each program gets one run of
+# traced-lines under strace (0 skips it) for its system calls per line, at a
+# rate slow enough that a program slowed down by the tracer still takes
+# every line in a delivery of its own.
 #
 # CuteCom runs on a virtual X display with openbox (this script starts one
 # when DISPLAY is not set), driven by cutecom_logging.sh; tio runs with
@@ -29,11 +32,12 @@ paced=${1:-30000}
 burst=${2:-300000}
 reps=${3:-3}
 build=${4:-build}
-traced=${5:-3200}
+traced=${5:-2000}
+traced_rate=${6:-200}
 rate=1280
 
 if command -v cutecom >/dev/null && [[ -z ${DISPLAY:-} ]]; then
-  exec scripts/with-window-manager.sh "$0" "$paced" "$burst" "$reps" "$build" "$traced"
+  exec scripts/with-window-manager.sh bash "$PWD/bench/side_by_side/side_by_side.sh" "$paced" "$burst" "$reps" "$build" "$traced" "$traced_rate"
 fi
 
 missing=()
@@ -105,6 +109,6 @@ if ((burst > 0)); then
 fi
 if ((traced > 0)); then
   trace=(--strace "$work/strace.txt")
-  for p in "${programs[@]}"; do one "$p" "$traced" "$rate"; done
+  for p in "${programs[@]}"; do one "$p" "$traced" "$traced_rate"; done
 fi
 /usr/bin/python3 bench/side_by_side/table.py "$out"
