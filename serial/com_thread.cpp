@@ -5,6 +5,7 @@
 
 #include "serial/com_port.h"
 #include "serial/com_texts.h"
+#include "serial/event_thread_scheduling.h"
 
 namespace {
 
@@ -112,6 +113,7 @@ void TComThread::ClearDevice() {
 }
 
 void TComThread::Execute() {
+  LetEventThreadWakeWithoutPreempting();
   for (;;) {
     std::uint32_t mask = 0;
     int error = 0;

@@ -59,8 +59,13 @@ std::int32_t TCustomComPort::StartReadString(std::string& text, std::int32_t cou
 std::int32_t TCustomComPort::WaitForPendingIo(PendingIo* io) {
   if (!io) throw EComPort(ecInvalidAsync);
   // The queue query is made for its side effect: it clears the device's
-  // pending line errors after a read.
-  if (io->Kind == TPendingIoKind::Read) InputQueueCount();
+  // pending line errors after a read. Its count has no use here, so the
+  // device is asked for the errors alone.
+  if (io->Kind == TPendingIoKind::Read) {
+    std::uint32_t errors = 0;
+    const int error = device_ ? device_->ClearErrors(errors) : kNoDevice;
+    if (error != 0) throw EComPort(ecClearErrorFailed, error);
+  }
   return static_cast<std::int32_t>(io->Transferred);
 }
 

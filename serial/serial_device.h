@@ -139,6 +139,12 @@ class SerialDevice {
   // Bytes waiting in the input queue and the line errors (CE_* flags); the
   // call clears the error state.
   virtual int QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) = 0;
+  // The line errors alone, clearing the error state, for a caller that has
+  // no use for the count; a device that can tell them apart saves a call.
+  virtual int ClearErrors(std::uint32_t& errors) {
+    std::uint32_t inputCount = 0;
+    return QueueStatus(inputCount, errors);
+  }
   // Reads what has arrived, at most `count` bytes, without waiting.
   virtual int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) = 0;
   // MS_*_ON bits; a device without modem lines reports all lines off.

@@ -10,7 +10,7 @@ QueuedUiHandoff::~QueuedUiHandoff() {
   std::unique_lock lock(mutex_);
   for (const std::shared_ptr<Call>& call : queue_) {
     call->error = std::make_exception_ptr(std::runtime_error("UI hand-off destroyed"));
-    call->finished = true;
+    call->done.Signal();
   }
   queue_.clear();
   changed_.notify_all();
@@ -39,11 +39,13 @@ void QueuedUiHandoff::RunOnUiThread(const std::function<void()>& call) {
     ++waiting_;
   }
   Queue(queued);
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return queued->finished; });
-  --waiting_;
-  // The destructor may be waiting for this thread to leave.
-  changed_.notify_all();
+  queued->done.Wait();
+  {
+    std::lock_guard lock(mutex_);
+    --waiting_;
+    // The destructor may be waiting for this thread to leave.
+    changed_.notify_all();
+  }
   if (queued->error) std::rethrow_exception(queued->error);
 }
 
@@ -53,7 +55,7 @@ void QueuedUiHandoff::Post(std::function<void()> call) {
   Queue(queued);
 }
 
-void QueuedUiHandoff::RunFront(std::unique_lock<std::mutex>& lock) {
+bool QueuedUiHandoff::RunFront(std::unique_lock<std::mutex>& lock) {
   std::shared_ptr<Call> call = std::move(queue_.front());
   queue_.pop_front();
   lock.unlock();
@@ -64,18 +66,23 @@ void QueuedUiHandoff::RunFront(std::unique_lock<std::mutex>& lock) {
     // A posted call has nobody to report to; a waited one gets it back.
     error = std::current_exception();
   }
-  lock.lock();
   call->error = call->waited ? error : nullptr;
-  call->finished = true;
-  changed_.notify_all();
+  lock.lock();
+  const bool more = !queue_.empty();
+  lock.unlock();
+  // Signalled with the lock free, so that the waiter, once awake, does not
+  // block on it.
+  call->done.Signal();
+  return more;
 }
 
 std::size_t QueuedUiHandoff::ServePending() {
   std::unique_lock lock(mutex_);
   std::size_t served = 0;
   while (!queue_.empty()) {
-    RunFront(lock);
     ++served;
+    if (!RunFront(lock)) break;
+    lock.lock();
   }
   return served;
 }
@@ -87,6 +94,7 @@ bool QueuedUiHandoff::Serve(const std::function<bool()>& done,
     if (done()) return true;
     if (!queue_.empty()) {
       RunFront(lock);
+      lock.lock();
       continue;
     }
     if (!deadline) {

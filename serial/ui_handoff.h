@@ -18,6 +18,8 @@
 #include <mutex>
 #include <thread>
 
+#include "serial/call_done.h"
+
 class UiHandoff {
  public:
   virtual ~UiHandoff() = default;
@@ -75,13 +77,14 @@ class QueuedUiHandoff final : public UiHandoff {
   struct Call {
     std::function<void()> run;
     bool waited = false;
-    bool finished = false;
-    std::exception_ptr error;
+    std::exception_ptr error;  // set before `done` is signalled
+    CallDone done;
   };
 
   void Queue(const std::shared_ptr<Call>& call);
-  // Runs the front call; the lock is released while it runs.
-  void RunFront(std::unique_lock<std::mutex>& lock);
+  // Runs the front call and wakes its waiter; returns with the lock
+  // released, true when more calls are queued.
+  bool RunFront(std::unique_lock<std::mutex>& lock);
   bool Serve(const std::function<bool()>& done,
              const std::chrono::steady_clock::time_point* deadline);
 

@@ -4,10 +4,18 @@
 // a scale and watches the program's log file. Prints one result line:
 //
 //   label mode lines cpu_s cpu_per_100k lat_median_us lat_p99_us lines_per_s
-//   vmhwm_kib check load1
+//   vmhwm_kib check load1 voluntary_switches_per_line nonvoluntary_per_line
+//   calls_per_line
 //
-//   pty_feeder --label NAME --log PATH --lines N --rate R [--tty-out FILE]
+// and two lines of detail starting with "#": the switches per line of each
+// busy thread, and (traced) the busiest system calls per line.
+//
+//   pty_feeder --label NAME --log PATH --lines N --rate R [--strace FILE]
 //              -- program args...          ("{tty}" in args is the slave path)
+//
+// With --strace the program's threads are traced (strace -c) from the first
+// line to the last, mode "traced"; its CPU and switches then include the
+// tracer's cost and only the calls count. Without it the calls are -1.
 //
 // R lines per second are sent (0: as fast as the terminal takes them). The
 // stream: readings "  12.50" CR LF, a balance report of 20 records after every
@@ -34,12 +42,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/side_by_side/process_counts.h"
 #include "tools/waga-sim/scale_output.h"
 
 namespace {
@@ -49,6 +59,7 @@ using Clock = std::chrono::steady_clock;
 struct Options {
   std::string label = "program";
   std::string log;
+  std::string strace;
   long lines = 20000;
   double rate = 1280;
   std::vector<std::string> command;
@@ -69,6 +80,7 @@ Options Parse(int argc, char** argv) {
     else if (a == "--log") o.log = v;
     else if (a == "--lines") o.lines = std::stol(v);
     else if (a == "--rate") o.rate = std::stod(v);
+    else if (a == "--strace") o.strace = v;
     else throw std::runtime_error("unknown option " + a);
   }
   for (; i < argc; ++i) o.command.push_back(argv[i]);
@@ -300,6 +312,13 @@ int main(int argc, char** argv) {
       }
     };
 
+    std::unique_ptr<process_counts::Tracer> tracer;
+    if (!options.strace.empty()) {
+      tracer = std::make_unique<process_counts::Tracer>(pid, options.strace);
+      if (!tracer->AwaitAttached(std::chrono::seconds(10)))
+        throw std::runtime_error(options.label + ": strace did not attach");
+    }
+    const auto switches0 = process_counts::SwitchesByThread(pid);
     const double cpu0 = CpuSeconds(pid);
     const auto start = Clock::now();
     if (options.rate > 0) {
@@ -337,6 +356,11 @@ int main(int argc, char** argv) {
     }
     const auto end = Clock::now();
     const double cpu = CpuSeconds(pid) - cpu0;
+    const auto switches1 = process_counts::SwitchesByThread(pid);
+    const double n = static_cast<double>(lines.size());
+    std::string perThread, calls;
+    const double callsPerLine = tracer ? tracer->Finish(n, &calls) : -1;
+    const auto switched = process_counts::Difference(pid, switches0, switches1, n, perThread);
     const long peak = PeakKiB(pid);
     const double load = Load1();
     // Read before the program ends: a program may take its log with it.
@@ -349,12 +373,15 @@ int main(int argc, char** argv) {
     else if (content.compare(static_cast<std::size_t>(base), std::string::npos, all) != 0)
       check = "MISMATCH";
     const double seconds = std::chrono::duration<double>(end - start).count();
-    const double n = static_cast<double>(lines.size());
-    std::printf("%s %s %ld %.3f %.3f %.0f %.0f %.0f %ld %s %.2f\n", options.label.c_str(),
-                options.rate > 0 ? "paced" : "burst", options.lines, cpu, cpu * 100000.0 / n,
+    const char* mode = tracer ? "traced" : options.rate > 0 ? "paced" : "burst";
+    std::printf("%s %s %ld %.3f %.3f %.0f %.0f %.0f %ld %s %.2f %.3f %.3f %.2f\n",
+                options.label.c_str(), mode, options.lines, cpu, cpu * 100000.0 / n,
                 options.rate > 0 ? Percentile(latency, 0.5) : -1.0,
                 options.rate > 0 ? Percentile(latency, 0.99) : -1.0, n / seconds, peak, check,
-                load);
+                load, static_cast<double>(switched.voluntary) / n,
+                static_cast<double>(switched.nonvoluntary) / n, callsPerLine);
+    std::printf("# %s %s threads: %s\n", options.label.c_str(), mode, perThread.c_str());
+    if (tracer) std::printf("# %s %s calls: %s\n", options.label.c_str(), mode, calls.c_str());
     return std::strcmp(check, "ok") == 0 ? 0 : 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "pty_feeder: %s\n", e.what());

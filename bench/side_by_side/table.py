@@ -1,14 +1,18 @@
-"""Medians of the side-by-side results, with ratios to tio and the bare reader."""
+"""Medians of the side-by-side results, with ratios to CuteCom, tio and the bare reader,
+the context switches per paced line and the system calls per traced line."""
 import statistics
 import sys
 
 rows = {}
+details = {}
 for line in open(sys.argv[1]):
     f = line.split()
-    if len(f) != 11:
+    if f and f[0] == "#" and len(f) >= 3:
+        details.setdefault((f[1], f[2], f[3].rstrip(":")), []).append(" ".join(f[4:]) if len(f) > 4 else "")
         continue
-    label, mode = f[0], f[1]
-    rows.setdefault((label, mode), []).append(f)
+    if len(f) != 14:
+        continue
+    rows.setdefault((f[0], f[1]), []).append(f)
 
 
 def med(label, mode, i):
@@ -24,23 +28,37 @@ def ratio(a, b):
     return "" if a is None or b is None or b <= 0 else "%.2f" % (a / b)
 
 
-labels = ["waga5000", "waga300", "before5000", "before300", "tio", "picocom", "bare", "floor"]
-print("| program | paced CPU s/100k | ×tio | ×bare | latency median µs | p99 µs | p99 ×bare"
-      " | burst lines/s | ×tio | burst CPU s/100k | peak KiB | checks | load |")
+labels = ["waga5000", "waga300", "before5000", "before300", "cutecom", "tio", "picocom", "bare",
+          "floor", "floorbefore"]
+cutecom = med("cutecom", "paced", 4)
+tio = med("tio", "paced", 4)
+print("| program | paced CPU s/100k | ×CuteCom | ×tio | switches/line (vol+nonvol) | calls/line"
+      " | latency median µs | p99 µs | burst lines/s | ×tio | peak KiB | checks | load |")
 print("|" + "---|" * 13)
 for l in labels:
-    if (l, "paced") not in rows and (l, "burst") not in rows:
+    if not any((l, m) in rows for m in ("paced", "burst", "traced")):
         continue
     cpu = med(l, "paced", 4)
-    p99 = med(l, "paced", 6)
-    rate = med(l, "burst", 7)
-    checks = sorted({x[9] for m in ("paced", "burst") for x in rows.get((l, m), [])})
-    loads = [float(x[10]) for m in ("paced", "burst") for x in rows.get((l, m), [])]
-    peak = max([float(x[8]) for m in ("paced", "burst") for x in rows.get((l, m), [])])
-    print("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |" % (
-        l, cell(cpu, "%.2f"), ratio(cpu, med("tio", "paced", 4)), ratio(cpu, med("bare", "paced", 4)),
-        cell(med(l, "paced", 5), "%.0f"), cell(p99, "%.0f"), ratio(p99, med("bare", "paced", 6)),
-        cell(rate, "%.0f"), ratio(rate, med("tio", "burst", 7)), cell(med(l, "burst", 4), "%.2f"),
-        "%.0f" % peak, ",".join(checks), "%.1f–%.1f" % (min(loads), max(loads))))
+    vol, nonvol = med(l, "paced", 11), med(l, "paced", 12)
+    switches = "" if vol is None else "%.2f (%.2f+%.2f)" % (vol + nonvol, vol, nonvol)
+    every = [x for m in ("paced", "burst", "traced") for x in rows.get((l, m), [])]
+    checks = sorted({x[9] for x in every})
+    loads = [float(x[10]) for x in every]
+    peak = max(float(x[8]) for x in every)
+    print("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %.0f | %s | %.1f–%.1f |" % (
+        l, cell(cpu, "%.2f"), ratio(cpu, cutecom), ratio(cpu, tio), switches,
+        cell(med(l, "traced", 13), "%.1f"), cell(med(l, "paced", 5), "%.0f"),
+        cell(med(l, "paced", 6), "%.0f"), cell(med(l, "burst", 7), "%.0f"),
+        ratio(med(l, "burst", 7), med("tio", "burst", 7)), peak, ",".join(checks),
+        min(loads), max(loads)))
+
+print("\nPer thread, switches per paced line (voluntary+nonvoluntary), last run:")
+for l in labels:
+    if (l, "paced", "threads") in details:
+        print("  %-11s %s" % (l, details[(l, "paced", "threads")][-1]))
+print("\nSystem calls per traced line (strace -c attached after start-up):")
+for l in labels:
+    if (l, "traced", "calls") in details:
+        print("  %-11s %s" % (l, details[(l, "traced", "calls")][-1]))
 print("\nruns per cell: %d; raw results: %s" % (
     max(len(v) for v in rows.values()), sys.argv[1]))

@@ -107,6 +107,11 @@ int MappedSerialDevice::QueueStatus(std::uint32_t& inputCount, std::uint32_t& er
   return device_ ? device_->QueueStatus(inputCount, errors) : EBADF;
 }
 
+int MappedSerialDevice::ClearErrors(std::uint32_t& errors) {
+  errors = 0;
+  return device_ ? device_->ClearErrors(errors) : EBADF;
+}
+
 int MappedSerialDevice::Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) {
   bytesRead = 0;
   return device_ ? device_->Read(buffer, count, bytesRead) : EBADF;

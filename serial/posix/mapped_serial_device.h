@@ -31,6 +31,7 @@ class MappedSerialDevice final : public SerialDevice {
   void StopWait() override;
   void ResetStop() override;
   int QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) override;
+  int ClearErrors(std::uint32_t& errors) override;
   int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) override;
   int ModemStatus(std::uint32_t& status) override;
   int Purge(std::uint32_t flags) override;

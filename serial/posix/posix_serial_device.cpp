@@ -145,6 +145,7 @@ int PosixSerialDevice::OpenDevice(const std::string& path) {
   }
   countersReadable_ = counterError == 0;
   wait_ = fresh;
+  received_.Clear();
   {
     std::lock_guard lock(errorMutex_);
     errorBaseline_ = fresh.counters;
@@ -161,6 +162,7 @@ void PosixSerialDevice::Close() {
   ioctl(fd_, TIOCNXCL);
   ::close(fd_);
   fd_ = -1;
+  received_.Clear();
 }
 
 int PosixSerialDevice::SetQueueSizes(std::uint32_t input, std::uint32_t) {
@@ -219,16 +221,21 @@ std::uint32_t PosixSerialDevice::QueueCapacity() const {
 
 int PosixSerialDevice::CollectQueueEvents(std::uint32_t& occurred) {
   const std::uint64_t generation = readGeneration_.load(std::memory_order_acquire);
-  int waiting = 0;
-  if (ioctl(fd_, FIONREAD, &waiting) != 0) return errno;
-  wait_.queued = static_cast<std::uint32_t>(waiting);
+  if (int error = received_.Fill(fd_, wait_.queued)) return error;
   occurred |= wait_.queue.Look(generation, wait_.queued, QueueCapacity());
   return 0;
 }
 
-int PosixSerialDevice::CollectEvents(std::uint32_t selected, std::uint32_t& occurred) {
-  if (selected & kQueueEvents) {
+int PosixSerialDevice::CollectEvents(std::uint32_t selected, bool lookAtQueue,
+                                     std::uint32_t& occurred) {
+  if ((selected & kQueueEvents) && lookAtQueue) {
     if (int error = CollectQueueEvents(occurred)) return error;
+  } else if (selected & kQueueEvents) {
+    // The reader has emptied the queue: nothing to read or count until
+    // poll reports more.
+    wait_.queued = 0;
+    occurred |= wait_.queue.Look(readGeneration_.load(std::memory_order_acquire), 0,
+                                 QueueCapacity());
   }
   if (modemLinesReadable_) {
     int lines = 0;
@@ -256,12 +263,18 @@ WaitOutcome PosixSerialDevice::WaitForEvents(std::uint32_t& mask, int& error) {
   // make this wait find the queue empty (the bytes of a new write are not
   // yet in it) and fall back to watching the queue by timeout.
   wait_.wokeForData = false;
+  // After a delivery whose reader took every byte, the queue is looked at
+  // first when poll reports data: a look before would only find it empty.
+  bool firstPass = true;
   for (;;) {
     if (stopRaised_.load()) return WaitOutcome::Stopped;
     const std::uint32_t selected = eventMask_.load();
+    const bool lookAtQueue = !firstPass || !received_.Empty() ||
+                             wait_.queue.Unread(readGeneration_.load(std::memory_order_acquire));
+    firstPass = false;
     if (!wait_.hungUp) {
       std::uint32_t occurred = 0;
-      const int collectError = CollectEvents(selected, occurred);
+      const int collectError = CollectEvents(selected, lookAtQueue, occurred);
       if (HungUp(collectError)) {
         wait_.hungUp = true;
       } else if (collectError != 0) {
@@ -336,40 +349,35 @@ void PosixSerialDevice::ResetStop() {
   }
 }
 
+int PosixSerialDevice::TakeErrors(std::uint32_t& errors) {
+  if (!countersReadable_) return 0;
+  std::lock_guard lock(errorMutex_);
+  LineCounters now;
+  if (int error = ReadCounters(fd_, now)) return error;
+  errors = ErrorFlags(errorBaseline_, now, parityChecked_.load());
+  errorBaseline_ = now;
+  return 0;
+}
+
 int PosixSerialDevice::QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) {
   inputCount = 0;
   errors = 0;
   if (fd_ < 0) return EBADF;
-  int waiting = 0;
-  if (ioctl(fd_, FIONREAD, &waiting) != 0) return errno;
-  inputCount = static_cast<std::uint32_t>(waiting);
-  if (countersReadable_) {
-    std::lock_guard lock(errorMutex_);
-    LineCounters now;
-    if (int error = ReadCounters(fd_, now)) return error;
-    errors = ErrorFlags(errorBaseline_, now, parityChecked_.load());
-    errorBaseline_ = now;
-  }
-  return 0;
+  if (int error = received_.Count(fd_, inputCount)) return error;
+  return TakeErrors(errors);
+}
+
+int PosixSerialDevice::ClearErrors(std::uint32_t& errors) {
+  errors = 0;
+  if (fd_ < 0) return EBADF;
+  return TakeErrors(errors);
 }
 
 int PosixSerialDevice::Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) {
   bytesRead = 0;
   if (fd_ < 0) return EBADF;
   if (count == 0) return 0;
-  for (;;) {
-    const ssize_t n = ::read(fd_, buffer, count);
-    if (n > 0) {
-      bytesRead = static_cast<std::uint32_t>(n);
-      break;
-    }
-    // With VMIN 1 on a non-blocking descriptor an empty queue gives EAGAIN;
-    // end of file means the line hung up.
-    if (n == 0) return EIO;
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN) return errno;
-    break;
-  }
+  if (int error = received_.Read(fd_, buffer, count, bytesRead)) return error;
   readGeneration_.fetch_add(1, std::memory_order_release);
   return 0;
 }
@@ -393,7 +401,8 @@ int PosixSerialDevice::Purge(std::uint32_t flags) {
   const bool input = (flags & purge::RXCLEAR) != 0;
   const bool output = (flags & purge::TXCLEAR) != 0;
   if (!input && !output) return 0;
-  if (tcflush(fd_, input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH) != 0) return errno;
-  if (input) readGeneration_.fetch_add(1, std::memory_order_release);
+  if (!input) return tcflush(fd_, TCOFLUSH) == 0 ? 0 : errno;
+  if (int error = received_.Discard(fd_, output)) return error;
+  readGeneration_.fetch_add(1, std::memory_order_release);
   return 0;
 }

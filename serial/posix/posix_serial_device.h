@@ -7,6 +7,7 @@
 
 #include "serial/posix/modem_line_watcher.h"
 #include "serial/posix/porty_ini.h"
+#include "serial/posix/receive_buffer.h"
 #include "serial/input_queue_report.h"
 #include "serial/serial_device.h"
 
@@ -37,6 +38,7 @@ class PosixSerialDevice final : public SerialDevice {
   void StopWait() override;
   void ResetStop() override;
   int QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) override;
+  int ClearErrors(std::uint32_t& errors) override;
   int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) override;
   int ModemStatus(std::uint32_t& status) override;
   int Purge(std::uint32_t flags) override;
@@ -63,7 +65,7 @@ class PosixSerialDevice final : public SerialDevice {
     bool hungUp = false;
   };
 
-  int CollectEvents(std::uint32_t selected, std::uint32_t& occurred);
+  int CollectEvents(std::uint32_t selected, bool lookAtQueue, std::uint32_t& occurred);
   int CollectQueueEvents(std::uint32_t& occurred);
   int ApplyHeldLines(const DeviceControlBlock& block);
   std::uint32_t QueueCapacity() const;
@@ -83,10 +85,13 @@ class PosixSerialDevice final : public SerialDevice {
   // Advanced by every Read and input purge: data reported before it has been
   // looked at by the reader.
   std::atomic<std::uint64_t> readGeneration_{0};
+  ReceiveBuffer received_;
 
   WaitState wait_;
   ModemLineWatcher lineWatcher_;
 
   std::mutex errorMutex_;
   LineCounters errorBaseline_;
+
+  int TakeErrors(std::uint32_t& errors);
 };

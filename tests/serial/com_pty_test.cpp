@@ -4,7 +4,9 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <functional>
 #include <chrono>
 #include <ctime>
 #include <memory>
@@ -156,4 +158,55 @@ TEST_F(ComOnPty, AHandlerExceptionEndsTheThreadAndReopeningRestoresDelivery) {
   Send("b");
   ASSERT_TRUE(ui_.ServeUntilFor([&] { return received_.ends_with("b"); }, kLimit));
   port_->Close();
+}
+
+namespace {
+
+// Counts the event thread's hand-offs on their way to the fixture's queue.
+class CountingHandoff final : public UiHandoff {
+ public:
+  explicit CountingHandoff(UiHandoff& inner) : inner_(inner) {}
+  void RunOnUiThread(const std::function<void()>& call) override {
+    ++handoffs;
+    inner_.RunOnUiThread(call);
+  }
+  void Post(std::function<void()> call) override { inner_.Post(std::move(call)); }
+  void ServeUntil(const std::function<bool()>& done) override { inner_.ServeUntil(done); }
+  void Wake() override { inner_.Wake(); }
+  std::atomic<int> handoffs{0};
+
+ private:
+  UiHandoff& inner_;
+};
+
+}  // namespace
+
+TEST_F(ComOnPty, EveryLineOfAPacedScaleIsOneHandOffAndOneHandlerCall) {
+  CountingHandoff counting(ui_);
+  port_->SetHandoff(&counting);
+  int handlerCalls = 0;
+  const auto read = port_->OnRxChar;
+  port_->OnRxChar = [&](TCustomComPort& sender, std::int32_t count) {
+    ++handlerCalls;
+    read(sender, count);
+  };
+  // Closed before the counter goes, also when an assertion ends the test.
+  const struct CloseFirst {
+    TComPort& port;
+    ~CloseFirst() { port.Close(); }
+  } closeFirst{*port_};
+  port_->Open();
+  std::string sent;
+  constexpr int kLines = 40;
+  for (int i = 0; i < kLines; ++i) {
+    const std::string line = "  " + std::to_string(10 + i) + ".50\r\n";
+    Send(line);
+    sent += line;
+    ASSERT_TRUE(ServeUntilReceived(sent)) << "line " << i;
+  }
+  // A second delivery of a line (a wake that finds the queue empty) would
+  // have come right behind it, before the next line's.
+  EXPECT_EQ(counting.handoffs.load(), kLines);
+  EXPECT_EQ(handlerCalls, kLines);
+  EXPECT_EQ(countMismatches_, 0);
 }

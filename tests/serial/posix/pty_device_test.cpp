@@ -106,6 +106,25 @@ TEST_F(PtyDevice, ReceivedBytesAreReportedAndReadExactly) {
   EXPECT_EQ(ReadQueued(), "");
 }
 
+TEST_F(PtyDevice, BytesTheWaitTookAreReadBeforeThoseThatCameLater) {
+  OpenRaw();
+  Send("ABC");
+  ASSERT_EQ(WaitBounded().mask, ev::RXCHAR);
+  std::uint32_t count = 0, errors = 0;
+  ASSERT_EQ(device_->QueueStatus(count, errors), 0);
+  EXPECT_EQ(count, 3u);
+  Send("DEF");
+  std::string read;
+  char buffer[16];
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (read.size() < 6 && std::chrono::steady_clock::now() < deadline) {
+    std::uint32_t got = 0;
+    ASSERT_EQ(device_->Read(buffer, 6 - static_cast<std::uint32_t>(read.size()), got), 0);
+    read.append(buffer, got);
+  }
+  EXPECT_EQ(read, "ABCDEF");
+}
+
 TEST_F(PtyDevice, UnreadDataIsReportedOnceAndNewDataAgain) {
   OpenRaw();
   Send("A");
