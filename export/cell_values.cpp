@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "export/sheet_rows.h"
@@ -52,6 +53,13 @@ bool IsUtf8(std::string_view text) {
 }
 
 }  // namespace
+
+std::string IsoDay(double day) {
+  const DateTimeParts p = DecodeDateTime(day);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", p.year, p.month, p.day);
+  return text;
+}
 
 std::optional<double> StampDay(std::string_view text) {
   int year = 0, month = 0, day = 0;
@@ -121,8 +129,13 @@ std::string AsUtf8(std::string_view text) { return IsUtf8(text) ? std::string(te
 
 std::string CommaNumber(double value, int decimals) {
   char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                    std::clamp(decimals, 0, kMaxDecimals));
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                              std::clamp(decimals, 0, kMaxDecimals));
+  // A total written with fewer decimals than the mass's (45.5 kg, 91.25 kg)
+  // keeps all of its own rather than lose them.
+  double back = 0;
+  std::from_chars(buffer, result.ptr, back);
+  if (back != value) result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   std::string text(buffer, result.ptr);
   for (char& c : text) {
     if (c == '.') c = ',';

@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+// A day as yyyy-mm-dd.
+std::string IsoDay(double day);
+
 // The stamp's date "yyyy/mm/dd" as a day (see sheet_rows.h); nothing unless
 // it is a real date of the years 1901 to 9999.
 std::optional<double> StampDay(std::string_view text);
@@ -33,5 +36,6 @@ bool HoldsBinary(std::string_view line);
 // The text itself when it is valid UTF-8, else read as Windows-1250.
 std::string AsUtf8(std::string_view text);
 
-// The number in fixed notation with `decimals` places and a decimal comma.
+// The number in fixed notation with `decimals` places and a decimal comma;
+// with more when fewer would change its value.
 std::string CommaNumber(double value, int decimals);

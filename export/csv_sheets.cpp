@@ -11,13 +11,6 @@
 
 namespace {
 
-std::string DayText(double day) {
-  const DateTimeParts p = DecodeDateTime(day);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", p.year, p.month, p.day);
-  return text;
-}
-
 std::string TimeText(const std::optional<double>& time) {
   if (!time) return {};
   const int minutes = static_cast<int>(*time * 1440 + 0.5);
@@ -109,13 +102,13 @@ class CsvSheets : public SheetWriter {
   }
 
   void AddRecord(const RecordRow& row) override {
-    records_.Row(DayText(row.day) + ';' + TimeText(row.time) + ';' + std::to_string(row.balance) + ';' +
+    records_.Row(IsoDay(row.day) + ';' + TimeText(row.time) + ';' + std::to_string(row.balance) + ';' +
                  std::to_string(row.number) + ';' + CommaNumber(row.mass, row.decimals) + ';' +
                  CommaNumber(row.total, row.decimals) + ';' + Field(row.unit) + ';' + Field(row.file));
   }
 
   void AddBalance(const BalanceRow& row) override {
-    balances_.Row(DayText(row.day) + ';' + TimeText(row.time) + ';' + std::to_string(row.balance) + ';' +
+    balances_.Row(IsoDay(row.day) + ';' + TimeText(row.time) + ';' + std::to_string(row.balance) + ';' +
                   std::to_string(row.weighings) + ';' + CommaNumber(row.total, row.decimals) + ';' +
                   Field(row.unit) + ';' + Field(row.file));
   }
@@ -126,7 +119,7 @@ class CsvSheets : public SheetWriter {
       if (readingsFailed_) return;
     }
     if (readings_.IsOpen()) {
-      readings_.Row(DayText(row.day) + ';' + CommaNumber(row.value, row.decimals) + ';' + Field(row.file));
+      readings_.Row(IsoDay(row.day) + ';' + CommaNumber(row.value, row.decimals) + ';' + Field(row.file));
     }
   }
 
