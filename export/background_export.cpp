@@ -1,0 +1,13 @@
+#include "export/background_export.h"
+
+BackgroundExport::BackgroundExport(std::vector<DataFileEntry> files, std::string target,
+                                   ExportFormat format, ExportProgress progress, Done done)
+    : thread_([this, files = std::move(files), target = std::move(target), format,
+               progress = std::move(progress), done = std::move(done)] {
+        done(ExportDataFiles(files, target, format, progress, &cancel_));
+      }) {}
+
+BackgroundExport::~BackgroundExport() {
+  cancel_ = true;
+  if (thread_.joinable()) thread_.join();
+}
