@@ -85,14 +85,14 @@ ExportDialog::ExportDialog(Dialogs& dialogs, std::string folder, QWidget* parent
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 1);
   progress_->setValue(0);
-  progress_->setFormat(U("%v z %m plików"));
+  progress_->setFormat(U("%v z %m"));
 
   auto* form = new QFormLayout;
   form->addRow(U("Od dnia:"), from_);
   form->addRow(U("Do dnia:"), to_);
   form->addRow(U("Format:"), format_);
   form->addRow(U("Plik:"), targetRow);
-  form->addRow(U("Postęp:"), progress_);
+  form->addRow(U("Pliki danych:"), progress_);
 
   auto* buttons = new QDialogButtonBox(this);
   start_ = buttons->addButton(U("Eksportuj"), QDialogButtonBox::AcceptRole);

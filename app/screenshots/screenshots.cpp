@@ -4,6 +4,8 @@
 // with a reading in the display and a balance report in the preview.
 
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -14,9 +16,11 @@
 #include <cstdio>
 
 #include "app/about_box.h"
+#include "app/export_dialog.h"
 #include "app/form1.h"
 #include "app/waga_application.h"
 #include "config/ui/form_ustaw.h"
+#include "text/clock.h"
 
 namespace {
 
@@ -105,6 +109,27 @@ int main(int argc, char* argv[]) {
   about->IqelClick();
   ok = Save(about, folder + QStringLiteral("/about-window-expanded.png")) && ok;
   about->close();
+
+  // The export dialog after an export of the day's data file.
+  {
+    QFile day(scratch.filePath(QStringLiteral("20261207")));
+    if (day.open(QIODevice::WriteOnly)) {
+      day.write(form.Mraport()->toPlainText().toLatin1().replace("\n", "\r\n") + "\r\n");
+      day.close();
+    }
+  }
+  SetClock([] { return EncodeDateTime({.year = 2026, .month = 12, .day = 7, .hour = 9, .minute = 20}); });
+  form.MMeksportClick();
+  ExportDialog* exporter = form.EksportDialog();
+  if (!QTest::qWaitForWindowExposed(exporter)) return 1;
+  exporter->Target()->setText(scratch.filePath(QStringLiteral("wazenia-2026-12-07.xlsx")));
+  exporter->StartClick();
+  if (!QTest::qWaitFor([&] { return !exporter->Running(); }, 10000)) return 1;
+  // The picture shows a user's folder rather than the scratch one.
+  exporter->Target()->setText(QStringLiteral("/home/operator/Waga/wazenia-2026-12-07.xlsx"));
+  ok = Save(exporter, folder + QStringLiteral("/export-dialog.png")) && ok;
+  exporter->close();
+  SetClock({});
   form.close();
   return ok ? 0 : 1;
 }
