@@ -73,7 +73,7 @@ class CsvFile {
   }
 
   std::optional<std::string> Place() {
-    auto failed = ReplaceFile(temporary_, target_);
+    auto failed = PutInPlace(temporary_, target_);
     placed_ = !failed;
     return failed;
   }

@@ -39,5 +39,5 @@ bool SaveExportChoices(const ExportChoices& choices, const std::string& path) {
     std::remove(temporary.c_str());
     return false;
   }
-  return !ReplaceFile(temporary, path);
+  return !PutInPlace(temporary, path);
 }

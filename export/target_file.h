@@ -11,7 +11,7 @@
 std::string TemporaryBeside(const std::string& target);
 
 // Puts `temporary` in place of `target` in one step.
-std::optional<std::string> ReplaceFile(const std::string& temporary, const std::string& target);
+std::optional<std::string> PutInPlace(const std::string& temporary, const std::string& target);
 
 // The reason when another program has the target open: a spreadsheet's lock
 // file beside it, or (Windows) a file that cannot be opened for writing.

@@ -6,7 +6,7 @@
 // Nothing stops a rename over an open file here; lock files tell instead.
 bool HeldOpenBySystem(const std::string&) { return false; }
 
-std::optional<std::string> ReplaceFile(const std::string& temporary, const std::string& target) {
+std::optional<std::string> PutInPlace(const std::string& temporary, const std::string& target) {
   if (std::rename(temporary.c_str(), target.c_str()) == 0) return std::nullopt;
   const int error = errno;
   std::remove(temporary.c_str());

@@ -33,7 +33,7 @@ bool HeldOpenBySystem(const std::string& target) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-std::optional<std::string> ReplaceFile(const std::string& temporary, const std::string& target) {
+std::optional<std::string> PutInPlace(const std::string& temporary, const std::string& target) {
   if (MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return std::nullopt;
   }

@@ -96,7 +96,7 @@ class XlsxSheets : public SheetWriter {
       std::remove(temporary_.c_str());
       return CannotWrite(target_, Reason(error_));
     }
-    if (auto failed = ReplaceFile(temporary_, target_)) return failed;
+    if (auto failed = PutInPlace(temporary_, target_)) return failed;
     finished_ = true;
     return std::nullopt;
   }
