@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <span>
 
@@ -134,11 +135,17 @@ class XlsxSheets : public SheetWriter {
     }
     s.row = 0;
     for (std::size_t c = 0; c < s.heads.size(); ++c) {
-      worksheet_set_column(s.sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
-                           c == 0 ? 11 : c + 1 == s.heads.size() ? 14 : 12, nullptr);
-      Check(worksheet_write_string(s.sheet, 0, static_cast<lxw_col_t>(c), s.heads[c], bold_));
+      const auto col = static_cast<lxw_col_t>(c);
+      // Wide enough for a date and for the head itself.
+      worksheet_set_column(s.sheet, col, col, std::max<double>(11, std::strlen(s.heads[c]) + 2), nullptr);
+      Check(worksheet_write_string(s.sheet, 0, col, s.heads[c], bold_));
     }
     worksheet_freeze_panes(s.sheet, 1, 0);
+    // Printed: across, one page wide, with the heads on every page.
+    worksheet_set_landscape(s.sheet);
+    worksheet_fit_to_pages(s.sheet, 1, 0);
+    worksheet_repeat_rows(s.sheet, 0, 0);
+    worksheet_gridlines(s.sheet, LXW_SHOW_ALL_GRIDLINES);
   }
 
   // The sheet to write the next row into, a new part when this one is full.
