@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QTabWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -36,9 +37,21 @@ class SilentDialogs : public Dialogs {
   std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
 };
 
+// Offscreen, the window's own drawing; on a display with a window manager,
+// the screen under the window with the manager's frame.
 bool Save(QWidget* window, const QString& path) {
   QApplication::processEvents();
-  const bool ok = window->grab().save(path);
+  bool ok = false;
+  if (QGuiApplication::platformName() == QStringLiteral("offscreen")) {
+    ok = window->grab().save(path);
+  } else {
+    if (!QTest::qWaitFor([&] { return window->frameGeometry().size() != window->size(); }, 3000)) {
+      std::fprintf(stderr, "no frame around %s\n", qPrintable(path));
+    }
+    QTest::qWait(300);  // the manager's drawing of the frame has no event to wait for
+    const QRect frame = window->frameGeometry();
+    ok = window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(path);
+  }
   std::fprintf(stderr, "%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
   return ok;
 }
@@ -48,6 +61,8 @@ bool Save(QWidget* window, const QString& path) {
 int main(int argc, char* argv[]) {
   WagaApplication app(argc, argv);
   const QString target = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  // "export": only the export dialog (scripts/screenshots.sh draws it framed).
+  const bool exportOnly = argc > 2 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("export");
   QDir().mkpath(target);
   const QString folder = QDir(target).absolutePath();
 
@@ -76,39 +91,42 @@ int main(int argc, char* argv[]) {
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
 
-  bool ok = Save(&form, folder + QStringLiteral("/main-window.png"));
+  bool ok = true;
+  if (!exportOnly) {
+    ok = Save(&form, folder + QStringLiteral("/main-window.png"));
 
-  // The four settings pages side by side.
-  QTabWidget* pages = form.PCustawienia();
-  QImage strip(pages->width() * pages->count() + 8 * (pages->count() - 1), pages->height(),
-               QImage::Format_ARGB32);
-  strip.fill(Qt::transparent);
-  {
-    QPainter painter(&strip);
-    for (int i = 0; i < pages->count(); ++i) {
-      pages->setCurrentIndex(i);
-      QApplication::processEvents();
-      painter.drawPixmap(i * (pages->width() + 8), 0, pages->grab());
+    // The four settings pages side by side.
+    QTabWidget* pages = form.PCustawienia();
+    QImage strip(pages->width() * pages->count() + 8 * (pages->count() - 1), pages->height(),
+                 QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    {
+      QPainter painter(&strip);
+      for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        QApplication::processEvents();
+        painter.drawPixmap(i * (pages->width() + 8), 0, pages->grab());
+      }
     }
-  }
-  pages->setCurrentIndex(0);
-  ok = strip.save(folder + QStringLiteral("/settings-pages.png")) && ok;
-  // The "Ustawienia" menu with its radio items, page "Bilans" chosen.
-  form.MBilansClick();
-  if (auto* menu = form.findChild<QMenu*>(QStringLiteral("MMwidok"))) {
-    menu->popup(form.mapToGlobal(QPoint(0, 0)));
-    if (!QTest::qWaitForWindowExposed(menu)) return 1;
-    ok = Save(menu, folder + QStringLiteral("/settings-menu.png")) && ok;
-    menu->hide();
-  }
-  form.MwagaClick();
+    pages->setCurrentIndex(0);
+    ok = strip.save(folder + QStringLiteral("/settings-pages.png")) && ok;
+    // The "Ustawienia" menu with its radio items, page "Bilans" chosen.
+    form.MBilansClick();
+    if (auto* menu = form.findChild<QMenu*>(QStringLiteral("MMwidok"))) {
+      menu->popup(form.mapToGlobal(QPoint(0, 0)));
+      if (!QTest::qWaitForWindowExposed(menu)) return 1;
+      ok = Save(menu, folder + QStringLiteral("/settings-menu.png")) && ok;
+      menu->hide();
+    }
+    form.MwagaClick();
 
-  form.MMaboutClick();
-  if (!QTest::qWaitForWindowExposed(about)) return 1;
-  ok = Save(about, folder + QStringLiteral("/about-window.png")) && ok;
-  about->IqelClick();
-  ok = Save(about, folder + QStringLiteral("/about-window-expanded.png")) && ok;
-  about->close();
+    form.MMaboutClick();
+    if (!QTest::qWaitForWindowExposed(about)) return 1;
+    ok = Save(about, folder + QStringLiteral("/about-window.png")) && ok;
+    about->IqelClick();
+    ok = Save(about, folder + QStringLiteral("/about-window-expanded.png")) && ok;
+    about->close();
+  }
 
   // The export dialog after an export of the day's data file.
   {
