@@ -29,7 +29,9 @@ int main(int argc, char** argv) {
   for (const auto& file : options->files) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-      std::cerr << "waga-export: " << file << ": nie ma takiego pliku danych\n";
+      std::cerr << "waga-export: " << file
+                << (std::filesystem::exists(file, error) ? ": to nie jest plik danych\n"
+                                                         : ": nie ma takiego pliku danych\n");
       return kExitFailed;
     }
   }
