@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_check.h"
-#include "serial/posix/port_device_path.h"
+#include "serial/posix/porty_ini.h"
 
 namespace {
 

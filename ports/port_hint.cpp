@@ -9,6 +9,7 @@
 
 #include "serial/com_errors.h"
 #include "serial/com_texts.h"
+#include "serial/net/net_target.h"
 
 namespace {
 
@@ -212,7 +213,7 @@ PortSituation ObservePort(const std::string& port, const std::string& dir, const
   s.user = user;
   s.line = line;
   s.present = ListSerialDevices(roots);
-  if (!s.mapping.path.empty() && !IsNetworkTarget(s.mapping.path)) s.device = GatherDeviceFacts(s.mapping.path, roots, user, findHolders);
+  if (!s.mapping.path.empty() && !IsNetTarget(s.mapping.path)) s.device = GatherDeviceFacts(s.mapping.path, roots, user, findHolders);
   return s;
 }
 
@@ -226,7 +227,7 @@ std::string FailureHint(const PortSituation& s, const PortProblem& problem) {
   }
   if (!s.mapping.formatError.empty()) return head + s.mapping.formatError + ".";
   const std::int32_t error = problem.systemError;
-  if (problem.errorCode == ecOpenFailed && !IsNetworkTarget(s.mapping.path)) {
+  if (problem.errorCode == ecOpenFailed && !IsNetTarget(s.mapping.path)) {
     switch (error) {
       case ENOENT: return head + MissingHint(s, error);
       case EACCES:

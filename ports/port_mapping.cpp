@@ -4,7 +4,8 @@
 
 #include "text/win1250.h"
 #include "serial/line_format.h"
-#include "serial/posix/port_device_path.h"
+#include "serial/posix/porty_ini.h"
+#include "serial/net/net_target.h"
 
 namespace fs = std::filesystem;
 
@@ -22,7 +23,7 @@ PortMapping MappingInEffect(const std::string& port, const std::string& dir,
   std::string refusal;
   if (!ParseLineFormat(entry.format, format, refusal)) mapping.formatError = std::string(kPortMapFileName) + ", " + port + ": " + Cp1250ToUtf8(refusal);
   mapping.fromPortMap = mapping.path != DevicePathForPort(port, std::string());
-  if (mapping.path.empty() || IsNetworkTarget(mapping.path)) return mapping;
+  if (mapping.path.empty() || IsNetTarget(mapping.path)) return mapping;
   mapping.target = LinkTarget(roots, mapping.path);
   return mapping;
 }

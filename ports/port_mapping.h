@@ -21,8 +21,5 @@ struct PortMapping {
 PortMapping MappingInEffect(const std::string& port, const std::string& dir,
                             const SystemRoots& roots = {});
 
-// A network address (tcp://, rfc2217://) rather than a device file.
-bool IsNetworkTarget(const std::string& path);
-
 // "COM2 → /dev/serial/by-id/usb-… → /dev/ttyUSB0" (UTF-8).
 std::string MappingText(const PortMapping& mapping);

@@ -28,8 +28,6 @@ std::string MappingText(const PortMapping& mapping) {
   return text;
 }
 
-bool IsNetworkTarget(const std::string& path) { return path.find("://") != std::string::npos; }
-
 std::string ConnectedHint(const PortMapping& mapping, const LineFormat& line, int silentSeconds) {
   const std::string head = MappingLine(mapping) + "\n";
   const std::string speed = std::to_string(line.speed) + " bps";

@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 
+#include "serial/int_text.h"
 #include "serial/serial_device.h"
 
 namespace {
@@ -35,13 +36,6 @@ E FromText(const std::array<std::string_view, N>& texts, std::string_view text, 
     if (SameIgnoringCase(texts[i], text)) return static_cast<E>(i);
   }
   return noMatch;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -92,7 +86,7 @@ std::string CharToText(char value) {
 char TextToChar(std::string_view text) {
   if (text.empty()) return 0;
   if (text[0] == '#' && text.size() > 1) {
-    const auto number = ComTextToInt(text.substr(1));
+    const auto number = TextToInt(text.substr(1));
     if (!number) return 0;
     return static_cast<char>(static_cast<std::uint32_t>(*number) & 0xFF);
   }
@@ -118,42 +112,7 @@ TComEvents MaskToEvents(std::uint32_t mask) {
 std::string NormalizePortName(std::string_view text) {
   std::string_view digits = text;
   if (text.size() >= 3 && SameIgnoringCase(text.substr(0, 3), "COM")) digits = text.substr(3);
-  std::int32_t number = ComTextToInt(digits).value_or(1);
+  std::int32_t number = TextToInt(digits).value_or(1);
   if (number < 1 || number > 16) number = 1;
   return "COM" + std::to_string(number);
-}
-
-std::optional<std::int32_t> ComTextToInt(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  text.remove_prefix(i);
-  if (text.empty()) return std::nullopt;
-
-  int base = 10;
-  bool negative = false;
-  if (text[0] == '$' || text[0] == 'x' || text[0] == 'X') {
-    base = 16;
-    text.remove_prefix(1);
-  } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  } else if (text[0] == '+' || text[0] == '-') {
-    negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-
-  // Hexadecimal digits give the 32-bit pattern ("$FFFFFFFF" is -1); decimal
-  // digits must fit the signed range.
-  const std::uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
-  std::uint64_t value = 0;
-  for (char c : text) {
-    const int digit = HexDigit(c);
-    if (digit < 0 || digit >= base) return std::nullopt;
-    value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    if (value > limit) return std::nullopt;
-  }
-  if (base == 16) return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-  return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(value))
-                  : static_cast<std::int32_t>(value);
 }

@@ -5,7 +5,6 @@
 // ignore letter case and fall back to a fixed value when nothing matches.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,8 +47,3 @@ bool SameIgnoringCase(std::string_view a, std::string_view b);
 // "COM1" to "COM16": the number after an optional "COM" (any letter case);
 // anything that is not a number from 1 to 16 gives "COM1".
 std::string NormalizePortName(std::string_view text);
-
-// The integer conversion used for settings texts: leading blanks, then an
-// optional sign and decimal digits, or hexadecimal digits after "$", "x",
-// "X", "0x" or "0X"; the value must fit 32 bits signed. Anything else fails.
-std::optional<std::int32_t> ComTextToInt(std::string_view text);

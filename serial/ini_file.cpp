@@ -1,8 +1,6 @@
 #include "serial/ini_file.h"
 
 #include <cctype>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -10,6 +8,8 @@
 #include <utility>
 
 #include "serial/com_texts.h"
+#include "serial/int_text.h"
+#include "serial/stored_file.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ke
                                    std::int32_t defaultValue) {
   if (Section* found = FindSection(section)) {
     if (const Line* line = FindKey(*found, key))
-      return ComTextToInt(line->value).value_or(defaultValue);
+      return TextToInt(line->value).value_or(defaultValue);
   }
   return defaultValue;
 }
@@ -140,23 +140,6 @@ void TIniFile::Save() const {
     for (const Line& line : section.lines)
       content += line.key.empty() ? line.text + "\n" : line.key + "=" + line.value + "\n";
   }
-  // Written beside the file and renamed over it, so that a failed write never
-  // leaves a half-written file behind.
-  const std::string temporary = fileName_ + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << content;
-    out.flush();
-    if (!out) {
-      std::remove(temporary.c_str());
-      throw std::runtime_error("Cannot write the file '" + fileName_ + "'");
-    }
-  }
-  // Replaces an existing file on Windows too, where std::rename refuses to.
-  std::error_code renameError;
-  std::filesystem::rename(temporary, fileName_, renameError);
-  if (renameError) {
-    std::remove(temporary.c_str());
+  if (ReplaceStoredFile(fileName_, content) != 0)
     throw std::runtime_error("Cannot write the file '" + fileName_ + "'");
-  }
 }

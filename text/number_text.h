@@ -7,10 +7,9 @@
 #include <optional>
 #include <string_view>
 
-// Leading blanks, then an optional sign and decimal digits, or hexadecimal
-// digits after "$", "x", "X", "0x" or "0X"; must fit a signed 32-bit integer.
-// Anything else (empty text, a trailing blank, an overflow) fails.
-std::optional<std::int32_t> TextToInt(std::string_view text);
+// TextToInt, the integer conversion, lives with the serial component, which
+// uses nothing of the program.
+#include "serial/int_text.h"
 
 // The whole text as a floating-point number: optional sign, digits with at
 // most one ',' (at least a digit or the comma), optional exponent ('E'/'e',

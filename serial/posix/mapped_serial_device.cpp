@@ -30,20 +30,26 @@ int MappedSerialDevice::Open(const std::string& port) {
   // that a slow host name lookup it started is waited for again.
   if (!device_ || mapping.target != target_) {
     std::unique_ptr<SerialDevice> device;
+    PosixSerialDevice* terminal = nullptr;
     if (IsNetTarget(mapping.target)) {
       NetTarget net;
       if (!ParseNetTarget(mapping.target, net, why)) return Refuse(port, why);
       device = std::make_unique<NetSerialDevice>(std::move(net));
     } else {
-      device = std::make_unique<PosixSerialDevice>(portMapFile_);
+      auto posix = std::make_unique<PosixSerialDevice>(portMapFile_);
+      terminal = posix.get();
+      device = std::move(posix);
     }
     std::lock_guard lock(stopMutex_);
     if (stopRaised_) device->StopWait();
     device_ = std::move(device);
+    terminal_ = terminal;
     target_ = mapping.target;
   }
   format_ = format;
-  return device_->Open(port);
+  // The mapping has been read once for this open; the terminal device opens
+  // its target without reading it again.
+  return terminal_ ? terminal_->OpenDevice(target_) : device_->Open(port);
 }
 
 std::string MappedSerialDevice::OpenFailureDetail() const {

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "serial/line_format.h"
-#include "serial/posix/port_device_path.h"
+#include "serial/posix/porty_ini.h"
+#include "serial/posix/posix_serial_device.h"
 #include "serial/serial_device.h"
 
 // The device a port name stands for, chosen at every open by its porty.ini
@@ -43,6 +44,7 @@ class MappedSerialDevice final : public SerialDevice {
   // wait is under way. The lock covers the stop signal, which may be raised
   // from any thread at any time.
   std::unique_ptr<SerialDevice> device_;
+  PosixSerialDevice* terminal_ = nullptr;  // device_ when it is a terminal device
   std::string target_;
   PortLineFormat format_;
   std::string detail_;

@@ -102,10 +102,14 @@ PosixSerialDevice::~PosixSerialDevice() {
 
 int PosixSerialDevice::Open(const std::string& port) {
   if (fd_ >= 0) return EBUSY;
-  if (stopFd_ < 0) return stopFdError_;
   std::string mapText;
   if (int error = ReadPortMapFile(portMapFile_, mapText)) return error;
-  const std::string path = DevicePathForPort(port, mapText);
+  return OpenDevice(DevicePathForPort(port, mapText));
+}
+
+int PosixSerialDevice::OpenDevice(const std::string& path) {
+  if (fd_ >= 0) return EBUSY;
+  if (stopFd_ < 0) return stopFdError_;
   // A NUL byte in the mapped path would cut it short and open some other
   // device; such a path names nothing.
   if (path.empty() || path.find('\0') != std::string::npos) return ENOENT;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "serial/posix/modem_line_watcher.h"
-#include "serial/posix/port_device_path.h"
+#include "serial/posix/porty_ini.h"
 #include "serial/input_queue_report.h"
 #include "serial/serial_device.h"
 
@@ -24,7 +24,10 @@ class PosixSerialDevice final : public SerialDevice {
   PosixSerialDevice(const PosixSerialDevice&) = delete;
   PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
 
+  // Opens the device that `port` maps to in the mapping file.
   int Open(const std::string& port) override;
+  // Opens the device file itself, for a caller that has read the mapping.
+  int OpenDevice(const std::string& path);
   bool IsOpen() const override { return fd_ >= 0; }
   int SetQueueSizes(std::uint32_t input, std::uint32_t output) override;
   int SetLineParameters(const DeviceControlBlock& block) override;

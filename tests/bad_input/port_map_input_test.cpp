@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "serial/posix/port_device_path.h"
+#include "serial/posix/porty_ini.h"
 #include "serial/posix/posix_serial_device.h"
 #include "tests/acquisition/temp_dir.h"
 

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "tests/acquisition/temp_dir.h"
@@ -44,13 +46,24 @@ TEST(PortAccess, TooltipOfAUserWhoMayNotOpenTheDevice) {
   ASSERT_EQ(::chown(device.c_str(), 0, dialout->gr_gid), 0);
   ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
 
+  // The build folder may sit in a folder only its owner may enter (a clone
+  // in a 0700 home): the other user runs a copy from the temporary folder.
+  TempDir programs;
+  namespace fs = std::filesystem;
+  fs::permissions(programs.path, fs::perms(0755));
+  const std::string probe = programs.File("tooltip_probe");
+  fs::copy_file(TOOLTIP_PROBE_PATH, probe);
+  fs::permissions(probe, fs::perms(0755));
+  if (std::system(("runuser -u nobody -- test -x " + probe).c_str()) != 0)
+    GTEST_SKIP() << "user nobody cannot reach the temporary folder " << programs.path;
+
   TempDir work;
   ASSERT_EQ(::chown(work.path.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
   WriteFile(work.File("porty.ini"), "COM2=" + device + "\r\n");
   ::chmod(work.File("porty.ini").c_str(), 0644);
 
-  const std::string output = Output("cd / && runuser -u nobody -- env QT_QPA_PLATFORM=offscreen " +
-                                    std::string(TOOLTIP_PROBE_PATH) + " " + work.path.string() + " 2>&1");
+  const std::string output = Output("cd / && runuser -u nobody -- env QT_QPA_PLATFORM=offscreen " + probe +
+                                    " " + work.path.string() + " 2>&1");
   ::close(slave);
   ::close(master);
   EXPECT_NE(output.find("brak połączenia! (port COM2, 1200bps)\nCOM2 → " + device + " (porty.ini)\n"),

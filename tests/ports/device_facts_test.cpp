@@ -10,7 +10,7 @@
 #include "ports/port_mapping.h"
 #include "ports/serial_devices.h"
 #include "serial/com_errors.h"
-#include "tests/diagnosis/fake_tree.h"
+#include "tests/ports/fake_tree.h"
 
 namespace {
 

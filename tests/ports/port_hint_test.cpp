@@ -49,6 +49,17 @@ TEST(PortHint, EveryTextStartsWithTheMappingInEffect) {
                         "i czy ma ustawioną prędkość 9600 bps"));
 }
 
+// Only tcp:// and rfc2217:// open a network port; any other scheme is a
+// device path to the serial component, and the hint must say what it did.
+TEST(PortHint, OnlyTheDevicesOwnSchemesCountAsNetworkAddresses) {
+  PortSituation s = Adapter();
+  s.device = {};
+  s.mapping = {"COM3", "telnet://scale:23", true, "porty.ini", 0, "", ""};
+  EXPECT_THAT(FailureHint(s, Open(ENOENT)), HasSubstr("Urządzenie telnet://scale:23 nie istnieje"));
+  s.mapping.path = "RFC2217://scale:2001";
+  EXPECT_THAT(FailureHint(s, Open(ENOENT)), Not(HasSubstr("nie istnieje")));
+}
+
 TEST(PortHint, MissingDeviceTellsToPlugInOrMapWithTheLineToWrite) {
   PortSituation s = Adapter();
   s.mapping = {"COM3", "/dev/ttyS2", false, "porty.ini", 0, "", ""};

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "serial/com_port.h"
+#include "serial/int_text.h"
 
 namespace {
 
@@ -89,11 +90,11 @@ TEST(ComTexts, PortNamesAreNormalised) {
 }
 
 TEST(ComTexts, IntegerConversion) {
-  EXPECT_EQ(ComTextToInt("  -12"), -12);
-  EXPECT_EQ(ComTextToInt("$1F"), 31);
-  EXPECT_EQ(ComTextToInt("0x10"), 16);
-  EXPECT_EQ(ComTextToInt("-2147483648"), INT32_MIN);
-  for (const char* bad : {"2147483648", "12 ", "-", "$", "-$1"}) EXPECT_FALSE(ComTextToInt(bad));
+  EXPECT_EQ(TextToInt("  -12"), -12);
+  EXPECT_EQ(TextToInt("$1F"), 31);
+  EXPECT_EQ(TextToInt("0x10"), 16);
+  EXPECT_EQ(TextToInt("-2147483648"), INT32_MIN);
+  for (const char* bad : {"2147483648", "$FFFFFFFF", "12 ", "-", "$", "-$1"}) EXPECT_FALSE(TextToInt(bad));
 }
 
 TEST(ComErrors, MessagesAndSystemErrorSuffix) {

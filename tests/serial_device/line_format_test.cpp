@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "serial/posix/port_device_path.h"
+#include "serial/posix/porty_ini.h"
 
 namespace {
 

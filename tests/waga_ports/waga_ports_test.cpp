@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/diagnosis/fake_tree.h"
+#include "tests/ports/fake_tree.h"
 #include "tools/waga-ports/listen.h"
 #include "tools/waga-ports/ports_options.h"
 #include "tools/waga-ports/ports_report.h"

@@ -7,10 +7,10 @@
 
 #include "ports/device_facts.h"
 #include "ports/port_hint.h"
-#include "ports/port_map_edit.h"
+#include "serial/posix/porty_ini.h"
 #include "ports/port_mapping.h"
 #include "ports/serial_devices.h"
-#include "serial/posix/port_device_path.h"
+#include "serial/posix/porty_ini.h"
 #include "tools/waga-ports/ports_options.h"
 
 namespace {

@@ -2,9 +2,8 @@
 
 #include <string>
 
-// Sets the line "COMn=<path>" in <dir>/porty.ini: a line whose key (before
-// '=', blanks ignored, any letter case) is the COM name is replaced, every
-// other line is kept, and the file is created when missing. Written to a
-// temporary file and renamed, so a reader never sees half a file.
+// Maps `com` to `path` in <dir>/porty.ini (WritePortMapLine: the port's line
+// gets the new path and keeps its line format, every other line stays, the
+// file is created when missing). False with the reason in `error`.
 bool WritePortyIni(const std::string& dir, const std::string& com, const std::string& path,
                    std::string& error);
