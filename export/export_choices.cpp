@@ -1,9 +1,8 @@
 #include "export/export_choices.h"
 
-#include <cstdio>
 #include <fstream>
 
-#include "export/target_file.h"
+#include "serial/stored_file.h"
 
 namespace {
 
@@ -31,13 +30,5 @@ ExportChoices LoadExportChoices(const std::string& path) {
 bool SaveExportChoices(const ExportChoices& choices, const std::string& path) {
   const std::string text = std::string(kFormatKey) + (choices.format == ExportFormat::Csv ? "csv" : "xlsx") +
                            "\r\n" + kFolderKey + choices.folder + "\r\n";
-  const std::string temporary = TemporaryBeside(path);
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) != 0 || !written) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return !PutInPlace(temporary, path);
+  return ReplaceStoredFile(path, text) == 0;
 }

@@ -17,5 +17,6 @@ struct ExportChoices {
 
 // A missing or unreadable file, and any line it does not know, change nothing.
 ExportChoices LoadExportChoices(const std::string& path = kExportChoicesFileName);
-// Written beside and renamed, so never half-written; false when it could not be.
+// Replaced the way every stored file is (never half-written); false when it
+// could not be.
 bool SaveExportChoices(const ExportChoices& choices, const std::string& path = kExportChoicesFileName);

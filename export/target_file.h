@@ -2,7 +2,10 @@
 
 // A target is written under a temporary name beside it and then renamed over
 // it, so that it is never seen half-written and an old file stays whole when
-// the export fails. Reasons are Polish (UTF-8).
+// the export fails. Reasons are Polish (UTF-8). Unlike a stored file
+// (serial/stored_file.h), whose new bytes are in memory, a target is
+// streamed into its temporary file row by row; only the last step, the
+// rename, is the same.
 
 #include <optional>
 #include <string>
