@@ -57,6 +57,7 @@ class XlsxSheets : public SheetWriter {
 
   void AddRecord(const RecordRow& row) override {
     lxw_worksheet* sheet = NextRow(records_);
+    if (!sheet) return;
     const lxw_row_t r = records_.row;
     Check(worksheet_write_number(sheet, r, 0, row.day, date_));
     if (row.time) Check(worksheet_write_number(sheet, r, 1, *row.time, time_));
@@ -70,6 +71,7 @@ class XlsxSheets : public SheetWriter {
 
   void AddBalance(const BalanceRow& row) override {
     lxw_worksheet* sheet = NextRow(balances_);
+    if (!sheet) return;
     const lxw_row_t r = balances_.row;
     Check(worksheet_write_number(sheet, r, 0, row.day, date_));
     if (row.time) Check(worksheet_write_number(sheet, r, 1, *row.time, time_));
@@ -83,6 +85,7 @@ class XlsxSheets : public SheetWriter {
   void AddReading(const ReadingRow& row) override {
     if (!readings_.sheet) Start(readings_);
     lxw_worksheet* sheet = NextRow(readings_);
+    if (!sheet) return;
     const lxw_row_t r = readings_.row;
     Check(worksheet_write_number(sheet, r, 0, row.day, date_));
     Check(worksheet_write_number(sheet, r, 1, row.value, Decimals(row.decimals)));
@@ -148,8 +151,10 @@ class XlsxSheets : public SheetWriter {
     worksheet_gridlines(s.sheet, LXW_SHOW_ALL_GRIDLINES);
   }
 
-  // The sheet to write the next row into, a new part when this one is full.
+  // The sheet to write the next row into, a new part when this one is full;
+  // none when a sheet could not be added (the error is kept for Finish).
   lxw_worksheet* NextRow(Sheet& s) {
+    if (!s.sheet) return nullptr;
     if (s.row + 1 >= LXW_ROW_MAX) {
       ++s.part;
       Start(s);

@@ -24,13 +24,17 @@ int main(int argc, char** argv) {
     std::cout << "waga-export " << kWagaVersion << "\n";
     return kExitOk;
   }
+  std::error_code fsError;
+  if (options->files.empty() && !std::filesystem::is_directory(options->dir, fsError)) {
+    std::cerr << "waga-export: " << options->dir << ": nie ma takiego katalogu\n";
+    return kExitFailed;
+  }
   // A file named on the command line must be there; a day without a data
   // file is simply a day without weighings.
   for (const auto& file : options->files) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
+    if (!std::filesystem::is_regular_file(file, fsError)) {
       std::cerr << "waga-export: " << file
-                << (std::filesystem::exists(file, error) ? ": to nie jest plik danych\n"
+                << (std::filesystem::exists(file, fsError) ? ": to nie jest plik danych\n"
                                                          : ": nie ma takiego pliku danych\n");
       return kExitFailed;
     }
