@@ -33,6 +33,7 @@ class QRadioButton;
 class QTabWidget;
 class QTimer;
 class TAboutBox;
+class ExportDialog;
 class TFormUstaw;
 class BevelPanel;
 class ClickLabel;
@@ -120,6 +121,8 @@ class TForm1 : public QMainWindow {
   QAction* Mnazwafirmy() const { return mNazwafirmy_; }
   QAction* Madresfirmy() const { return mAdresfirmy_; }
   QAction* MMabout() const { return mmAbout_; }
+  QAction* MMeksport() const { return mmEksport_; }
+  ExportDialog* EksportDialog() const { return exportDialog_; }
   QAction* Koniec1() const { return koniec1_; }
 
   // The settings that "konfig.ini" carries, read from and written to the
@@ -135,6 +138,7 @@ class TForm1 : public QMainWindow {
   void MBilansClick();
   void PCustawieniaChange();
   void MMaboutClick();
+  void MMeksportClick();
   void Koniec1Click();
   void MMustaw_rsClick();
   void MnazwafirmyClick();
@@ -254,5 +258,7 @@ class TForm1 : public QMainWindow {
   QAction* mNazwafirmy_ = nullptr;
   QAction* mAdresfirmy_ = nullptr;
   QAction* mmAbout_ = nullptr;
+  QAction* mmEksport_ = nullptr;
+  ExportDialog* exportDialog_ = nullptr;
   QAction* koniec1_ = nullptr;
 };

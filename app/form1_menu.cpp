@@ -7,7 +7,10 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include <filesystem>
+
 #include "app/about_box.h"
+#include "app/export_dialog.h"
 #include "app/form1.h"
 
 namespace {
@@ -51,6 +54,7 @@ void TForm1::BuildMenu() {
   QMenu* mmPom = bar->addMenu(U("&Inne"));
   mmPom->setObjectName(QStringLiteral("MMpom"));
   mmAbout_ = command(mmPom, "MMabout", "&O programie...", &TForm1::MMaboutClick);
+  mmEksport_ = command(mmPom, "MMeksport", "Eksport do arkusza...", &TForm1::MMeksportClick);
   mmPom->addSeparator()->setObjectName(QStringLiteral("N1"));
   koniec1_ = command(mmPom, "Koniec1", "&Wyjście z programu", &TForm1::Koniec1Click);
 }
@@ -93,6 +97,16 @@ void TForm1::MMaboutClick() {
   aboutBox_->show();
   aboutBox_->raise();
   aboutBox_->activateWindow();
+}
+
+// Not modal: the window goes on serving the scale while an export runs.
+void TForm1::MMeksportClick() {
+  if (exportDialog_ == nullptr) {
+    exportDialog_ = new ExportDialog(*dialogs_, std::filesystem::current_path().string(), this);
+  }
+  exportDialog_->show();
+  exportDialog_->raise();
+  exportDialog_->activateWindow();
 }
 
 void TForm1::Koniec1Click() { close(); }

@@ -1,11 +1,15 @@
+#include <iostream>
+
 #include "app/about_box.h"
 #include "app/form1.h"
+#include "app/information_switches.h"
 #include "app/menu_start.h"
 #include "app/waga_application.h"
 #include "config/ui/form_ustaw.h"
 #include "platform/close_on_signals.h"
 
 int main(int argc, char* argv[]) {
+  if (const auto answered = AnswerInformationSwitches(argc, argv, std::cout)) return *answered;
   WagaApplication app(argc, argv);
   if (!EnterWorkingFolderOfMenuStart(argc, argv)) return 1;
 

@@ -6,6 +6,7 @@
 #include "text/umy_fun.h"
 #include "text/win1250.h"
 #include "balance/balance_record.h"
+#include "balance/balance_run.h"
 #include "balance/mass_format.h"
 #include "balance/printout_frame.h"
 #include "balance/printouts.h"
@@ -18,8 +19,7 @@ int FindBalanceBoundary(const PrintoutHost& host) {
   int line = host.PreviewLineCount() - 1;
   BalanceRecord record;
   while (line > 0) {
-    const std::string text = host.PreviewLine(line);
-    if (!text.empty() && !ParseBalanceRecord(text, record)) break;
+    if (ClassifyRunLine(host.PreviewLine(line), record) == RunLine::Other) break;
     --line;
   }
   return line;

@@ -42,10 +42,11 @@ appstreamcli validate --no-net "$unpacked/usr/share/metainfo/$app_id.metainfo.xm
 echo "== apt install $deb"
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y -qq "$deb" >/dev/null
 installed=(
-  /usr/bin/waga /usr/bin/waga-sim /usr/bin/waga-ports
+  /usr/bin/waga /usr/bin/waga-sim /usr/bin/waga-ports /usr/bin/waga-export
   "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml"
   /usr/share/icons/hicolor/scalable/apps/waga.svg
   /usr/share/man/man1/waga.1.gz /usr/share/man/man1/waga-sim.1.gz /usr/share/man/man1/waga-ports.1.gz
+  /usr/share/man/man1/waga-export.1.gz
   /usr/share/doc/waga/copyright
 )
 for size in 16 22 24 32 48 64 128 256; do

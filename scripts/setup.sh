@@ -17,6 +17,8 @@ run_packages=(
   fonts-liberation2 fontconfig
   # Qt's own standard texts in Polish (qtbase_pl.qm, loaded at start-up)
   qt6-translations-l10n
+  # the spreadsheet export's .xlsx writer (waga and waga-export link it)
+  libxlsxwriter-dev
 )
 
 # --- the tests only (add the packages a new test needs here) --------------
@@ -28,6 +30,8 @@ test_packages=(
   desktop-file-utils appstream
   # the window test under openbox: real pointer input (xdotool)
   xdotool
+  # a spreadsheet reader that is not ours, for reading exported workbooks back
+  python3-openpyxl
 )
 
 # --- the Debian package and its checks ------------------------------------

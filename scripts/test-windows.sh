@@ -8,6 +8,7 @@
 #   CMAKE_C_COMPILER_LAUNCHER, CMAKE_CXX_COMPILER_LAUNCHER (e.g. ccache), as
 #                   CMake takes them from the environment
 #   CTEST_ARGS      extra arguments for ctest
+#   WIN_BUILD_TARGETS  build only these targets (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -39,9 +40,13 @@ if [[ ! -f $gtest_prefix/lib/cmake/GTest/GTestConfig.cmake ]]; then
   cmake --install "$build/googletest"
 fi
 
+# libxlsxwriter from Debian's source, built for Windows (the export's .xlsx).
+xlsxwriter_prefix=$build/xlsxwriter-install
+bash scripts/xlsxwriter-windows.sh "$xlsxwriter_prefix"
+
 cmake -S . -B "$build/waga" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DWAGA_QT=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest"
-cmake --build "$build/waga" -j "$jobs"
+  -DWAGA_QT=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" -DWAGA_XLSXWRITER_PREFIX="$xlsxwriter_prefix"
+cmake --build "$build/waga" -j "$jobs" ${WIN_BUILD_TARGETS:+--target $WIN_BUILD_TARGETS}
 
 # Test support that runs on the Linux side.
 support=$root/tests/serial/win32

@@ -4,9 +4,12 @@
 // with a reading in the display and a balance report in the preview.
 
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QTabWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -14,9 +17,11 @@
 #include <cstdio>
 
 #include "app/about_box.h"
+#include "app/export_dialog.h"
 #include "app/form1.h"
 #include "app/waga_application.h"
 #include "config/ui/form_ustaw.h"
+#include "text/clock.h"
 
 namespace {
 
@@ -32,9 +37,21 @@ class SilentDialogs : public Dialogs {
   std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
 };
 
+// Offscreen, the window's own drawing; on a display with a window manager,
+// the screen under the window with the manager's frame.
 bool Save(QWidget* window, const QString& path) {
   QApplication::processEvents();
-  const bool ok = window->grab().save(path);
+  bool ok = false;
+  if (QGuiApplication::platformName() == QStringLiteral("offscreen")) {
+    ok = window->grab().save(path);
+  } else {
+    if (!QTest::qWaitFor([&] { return window->frameGeometry().size() != window->size(); }, 3000)) {
+      std::fprintf(stderr, "no frame around %s\n", qPrintable(path));
+    }
+    QTest::qWait(300);  // the manager's drawing of the frame has no event to wait for
+    const QRect frame = window->frameGeometry();
+    ok = window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(path);
+  }
   std::fprintf(stderr, "%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
   return ok;
 }
@@ -44,6 +61,8 @@ bool Save(QWidget* window, const QString& path) {
 int main(int argc, char* argv[]) {
   WagaApplication app(argc, argv);
   const QString target = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  // "export": only the export dialog (scripts/screenshots.sh draws it framed).
+  const bool exportOnly = argc > 2 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("export");
   QDir().mkpath(target);
   const QString folder = QDir(target).absolutePath();
 
@@ -72,39 +91,63 @@ int main(int argc, char* argv[]) {
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
 
-  bool ok = Save(&form, folder + QStringLiteral("/main-window.png"));
+  bool ok = true;
+  if (!exportOnly) {
+    ok = Save(&form, folder + QStringLiteral("/main-window.png"));
 
-  // The four settings pages side by side.
-  QTabWidget* pages = form.PCustawienia();
-  QImage strip(pages->width() * pages->count() + 8 * (pages->count() - 1), pages->height(),
-               QImage::Format_ARGB32);
-  strip.fill(Qt::transparent);
+    // The four settings pages side by side.
+    QTabWidget* pages = form.PCustawienia();
+    QImage strip(pages->width() * pages->count() + 8 * (pages->count() - 1), pages->height(),
+                 QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    {
+      QPainter painter(&strip);
+      for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        QApplication::processEvents();
+        painter.drawPixmap(i * (pages->width() + 8), 0, pages->grab());
+      }
+    }
+    pages->setCurrentIndex(0);
+    ok = strip.save(folder + QStringLiteral("/settings-pages.png")) && ok;
+    // The "Ustawienia" menu with its radio items, page "Bilans" chosen.
+    form.MBilansClick();
+    if (auto* menu = form.findChild<QMenu*>(QStringLiteral("MMwidok"))) {
+      menu->popup(form.mapToGlobal(QPoint(0, 0)));
+      if (!QTest::qWaitForWindowExposed(menu)) return 1;
+      ok = Save(menu, folder + QStringLiteral("/settings-menu.png")) && ok;
+      menu->hide();
+    }
+    form.MwagaClick();
+
+    form.MMaboutClick();
+    if (!QTest::qWaitForWindowExposed(about)) return 1;
+    ok = Save(about, folder + QStringLiteral("/about-window.png")) && ok;
+    about->IqelClick();
+    ok = Save(about, folder + QStringLiteral("/about-window-expanded.png")) && ok;
+    about->close();
+  }
+
+  // The export dialog after an export of the day's data file.
   {
-    QPainter painter(&strip);
-    for (int i = 0; i < pages->count(); ++i) {
-      pages->setCurrentIndex(i);
-      QApplication::processEvents();
-      painter.drawPixmap(i * (pages->width() + 8), 0, pages->grab());
+    QFile day(scratch.filePath(QStringLiteral("20261207")));
+    if (day.open(QIODevice::WriteOnly)) {
+      day.write(form.Mraport()->toPlainText().toLatin1().replace("\n", "\r\n") + "\r\n");
+      day.close();
     }
   }
-  pages->setCurrentIndex(0);
-  ok = strip.save(folder + QStringLiteral("/settings-pages.png")) && ok;
-  // The "Ustawienia" menu with its radio items, page "Bilans" chosen.
-  form.MBilansClick();
-  if (auto* menu = form.findChild<QMenu*>(QStringLiteral("MMwidok"))) {
-    menu->popup(form.mapToGlobal(QPoint(0, 0)));
-    if (!QTest::qWaitForWindowExposed(menu)) return 1;
-    ok = Save(menu, folder + QStringLiteral("/settings-menu.png")) && ok;
-    menu->hide();
-  }
-  form.MwagaClick();
-
-  form.MMaboutClick();
-  if (!QTest::qWaitForWindowExposed(about)) return 1;
-  ok = Save(about, folder + QStringLiteral("/about-window.png")) && ok;
-  about->IqelClick();
-  ok = Save(about, folder + QStringLiteral("/about-window-expanded.png")) && ok;
-  about->close();
+  SetClock([] { return EncodeDateTime({.year = 2026, .month = 12, .day = 7, .hour = 9, .minute = 20}); });
+  form.MMeksportClick();
+  ExportDialog* exporter = form.EksportDialog();
+  if (!QTest::qWaitForWindowExposed(exporter)) return 1;
+  exporter->Target()->setText(scratch.filePath(QStringLiteral("wazenia-2026-12-07.xlsx")));
+  exporter->StartClick();
+  if (!QTest::qWaitFor([&] { return !exporter->Running(); }, 10000)) return 1;
+  // The picture shows a user's folder rather than the scratch one.
+  exporter->Target()->setText(QStringLiteral("/home/operator/Waga/wazenia-2026-12-07.xlsx"));
+  ok = Save(exporter, folder + QStringLiteral("/export-dialog.png")) && ok;
+  exporter->close();
+  SetClock({});
   form.close();
   return ok ? 0 : 1;
 }

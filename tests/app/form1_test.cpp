@@ -3,10 +3,15 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +24,7 @@
 #include <memory>
 
 #include "text/win1250.h"
+#include "app/export_dialog.h"
 #include "app/form1.h"
 #include "app/glyph_button.h"
 #include "platform/close_on_signals.h"
@@ -246,6 +252,45 @@ class Form1Test : public QObject {
     QCOMPARE(form.PCustawienia()->currentIndex(), 1);
     form.MBilans()->trigger();
     QCOMPARE(form.PCustawienia()->currentIndex(), 3);
+  }
+
+  // The item sits above the separator; the export runs on its own thread and
+  // the window hears of it only through queued calls.
+  void exportsTheDaysDataFilesFromTheMenu() {
+    TForm1 form(Environment());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* inne = form.menuBar()->findChild<QMenu*>(QStringLiteral("MMpom"));
+    QVERIFY(inne != nullptr);
+    const QList<QAction*> items = inne->actions();
+    QCOMPARE(items.size(), 4);
+    QCOMPARE(items[1], form.MMeksport());
+    QCOMPARE(form.MMeksport()->text(), QString::fromUtf8("Eksport do arkusza..."));
+    QVERIFY(items[2]->isSeparator() && items[3] == form.Koniec1());
+
+    WriteFile(WorkFile(kDataFile), "  BILANS WAZEN\r\n"
+                                   "001     45.23 kg     45.23 kg    2026/12/07  09:10\r\n"
+                                   "002     10.50 kg     55.73 kg    2026/12/07  09:11\r\n");
+    form.MMeksport()->trigger();
+    ExportDialog* dialog = form.EksportDialog();
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    QCOMPARE(dialog->From()->date(), QDate(2026, 12, 7));
+    QCOMPARE(dialog->To()->date(), QDate(2026, 12, 7));
+    QCOMPARE(dialog->Target()->text(), WorkFile("wazenia-2026-12-07.xlsx"));
+    dialog->Format()->setCurrentIndex(1);
+    QCOMPARE(dialog->Target()->text(), WorkFile("wazenia-2026-12-07.csv"));
+
+    QTest::mouseClick(dialog->StartButton(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs_.messages.size(), std::size_t{1}, 10000);
+    QVERIFY(!dialog->Running());
+    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Information);
+    QVERIFY2(dialogs_.messages[0].text.find(Utf8ToCp1250("Bilanse: 1, ważenia: 2, odczyty: 0.")) !=
+                 std::string::npos, dialogs_.messages[0].text.c_str());
+    QCOMPARE(dialog->Progress()->value(), 1);
+    QVERIFY(ReadFile(WorkFile("wazenia-2026-12-07.csv")).contains("2026-12-07;09:11;1;2;10,50;55,73;kg;20261207"));
+    // The dialog's choices in their own file; konfig.ini waits for the close.
+    QCOMPARE(ReadFile(WorkFile("eksport.ini")), "Format=csv\r\nKatalog=" + work_->path().toUtf8() + "\r\n");
+    QVERIFY(!QFile::exists(WorkFile("konfig.ini")));
   }
 
   void opensTopLeftWithTheOuterSizeAndTheDesignedPlaces() {

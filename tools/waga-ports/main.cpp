@@ -11,6 +11,7 @@
 #include "tools/waga-ports/listen.h"
 #include "tools/waga-ports/ports_options.h"
 #include "tools/waga-ports/ports_report.h"
+#include "waga_version.h"
 
 int main(int argc, char** argv) {
   std::string error;
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
   switch (options->command) {
     case PortsCommand::Help:
       std::cout << kPortsHelp;
+      return kExitOk;
+    case PortsCommand::Version:
+      std::cout << "waga-ports " << kWagaVersion << "\n";
       return kExitOk;
     case PortsCommand::Map: {
       std::string output;

@@ -24,7 +24,7 @@ const char* const kPortsHelp =
     "  waga-ports [--dir KATALOG] --listen COMn [--speed BPS] [--seconds S]\n"
     "      otwiera port tak jak Waga i pokazuje, co przychodzi (tekst i szesnastkowo);\n"
     "      domyślnie prędkość z konfig.ini i 10 sekund\n"
-    "  waga-ports --help\n"
+    "  waga-ports --help | --version\n"
     "KATALOG to katalog roboczy Wagi (domyślnie bieżący).\n"
     "Kody wyjścia: 0 wykonano, 1 port lub plik nie dał się użyć, 2 błędne argumenty.\n";
 
@@ -58,6 +58,10 @@ std::optional<PortsOptions> ParsePortsOptions(int argc, const char* const* argv,
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       options.command = PortsCommand::Help;
+      return options;
+    }
+    if (arg == "--version") {
+      options.command = PortsCommand::Version;
       return options;
     }
     if (arg == "--dir") {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-enum class PortsCommand { List, Map, Listen, Help };
+enum class PortsCommand { List, Map, Listen, Help, Version };
 
 struct PortsOptions {
   PortsCommand command = PortsCommand::List;

@@ -11,6 +11,7 @@
 #include "tools/waga-sim/sim_options.h"
 #include "tools/waga-sim/tcp_link.h"
 #include "tools/waga-sim/tty_link.h"
+#include "waga_version.h"
 
 namespace {
 
@@ -64,6 +65,10 @@ int main(int argc, char** argv) {
   }
   if (options->help) {
     std::cout << UsageText();
+    return 0;
+  }
+  if (options->version) {
+    std::cout << "waga-sim " << kWagaVersion << "\n";
     return 0;
   }
 

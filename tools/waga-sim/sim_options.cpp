@@ -114,6 +114,8 @@ std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error
     bool ok = true;
     if (arg == "-h" || arg == "--help") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--device") {
       ok = value(options.device);
     } else if (arg == "--tcp" || arg == "--rfc2217") {
@@ -177,56 +179,55 @@ std::optional<SimOptions> ParseOptions(int argc, char** argv, std::string& error
 }
 
 std::string UsageText() {
-  return R"(Usage: waga-sim [options]
-Simulates a weighing scale on a serial line. Without --device it opens a
-pseudo-terminal and prints the path of its slave side (for example
-/dev/pts/5) as the first line of its output; a program opens that path as
-its serial port. The terminal stays usable while the program closes and
-reopens it.
+  return R"(Użycie: waga-sim [opcje]
+Udaje wagę elektroniczną na łączu szeregowym. Bez --device otwiera
+pseudoterminal i w pierwszym wierszu wyjścia podaje ścieżkę jego strony
+podrzędnej (na przykład /dev/pts/5); program otwiera tę ścieżkę jako swój
+port szeregowy. Terminal działa dalej, gdy program zamyka go i otwiera ponownie.
 
-Options:
-  --device PATH      send on this serial device instead of a pseudo-terminal
-  --tcp PORT         serve the output on this TCP port instead, the bytes as
-                     they are (as a serial server's raw port); 0 picks a free
-                     port. The first line of output is then the porty.ini
-                     target, for example tcp://127.0.0.1:4001
-  --rfc2217 PORT     the same as Telnet with COM port control (RFC 2217): the
-                     option is negotiated, every port setting the client makes
-                     is answered, and byte 255 is sent doubled
-  --listen ADDR      the address to listen on (default 127.0.0.1; 0.0.0.0 or
-                     :: for every network)
-                     One client is served at a time; the script starts when
-                     the first one connects, what is sent while none is
-                     connected is lost, and a client that leaves does not end
-                     the simulator.
-  --porty-ini DIR    write "COMn=<path>" into DIR/porty.ini (an existing line
-                     for that COM name is replaced, other lines are kept)
-  --com COMn         the COM name for porty.ini (default COM2)
-  --baud N           pace the output to N bit/s, 10 bits per byte
-                     (default 1200; 0 sends at full speed)
-  --interval MS      pause after each reading of a "reading" step (default 1000)
-  --eol NAME         line end: crlf (default), lf, cr or lfcr
-  --script STEPS     comma-separated steps, run in order; each run starts
-                     with the --eol line end (default
+Opcje:
+  --device ŚCIEŻKA   nadaje na tym urządzeniu szeregowym zamiast pseudoterminala
+  --tcp PORT         podaje wyjście na tym porcie TCP, bajty bez zmian (jak
+                     surowy port serwera portów szeregowych); 0 wybiera wolny
+                     port. Pierwszy wiersz wyjścia to wtedy cel dla porty.ini,
+                     na przykład tcp://127.0.0.1:4001
+  --rfc2217 PORT     to samo jako Telnet ze sterowaniem portem COM (RFC 2217):
+                     opcja jest uzgadniana, każde ustawienie portu klienta
+                     dostaje odpowiedź, a bajt 255 idzie podwojony
+  --listen ADRES     adres nasłuchu (domyślnie 127.0.0.1; 0.0.0.0 lub ::
+                     dla każdej sieci)
+                     Obsługiwany jest jeden klient naraz; skrypt rusza, gdy
+                     połączy się pierwszy, to, co wysłano bez klienta, ginie,
+                     a odejście klienta nie kończy symulatora.
+  --porty-ini KATALOG
+                     zapisuje "COMn=<ścieżka>" w KATALOG/porty.ini (istniejący
+                     wiersz tej nazwy COM jest zastępowany, inne zostają)
+  --com COMn         nazwa COM dla porty.ini (domyślnie COM2)
+  --baud N           tempo wyjścia N bit/s, 10 bitów na bajt
+                     (domyślnie 1200; 0 nadaje z pełną szybkością)
+  --interval MS      przerwa po każdym odczycie kroku "reading" (domyślnie 1000)
+  --eol NAZWA        koniec wiersza: crlf (domyślnie), lf, cr lub lfcr
+  --script KROKI     kroki rozdzielone przecinkami, wykonywane po kolei; każdy
+                     przebieg zaczyna się z końcem wiersza z --eol (domyślnie
                      "reading:5,balance:3,silence:9000"):
-                       reading:N   N readings like "  12.50", --interval apart
-                       burst:N     N readings back to back
-                       balance:N   a balance report with N records: an empty
-                                   line, "  BILANS WAZEN",
-                                   "  l.wazen    masa    suma", then lines like
+                       reading:N   N odczytów jak "  12.50", co --interval
+                       burst:N     N odczytów jeden za drugim
+                       balance:N   bilans z N pozycjami: pusty wiersz,
+                                   "  BILANS WAZEN",
+                                   "  l.wazen    masa    suma", potem wiersze jak
                                    "001     45.23 kg     45.23 kg"
-                       silence:MS  send nothing for MS milliseconds
-                       garbage:N   N random bytes (never CR or LF), then a line end
-                       text:LINE   the line LINE (it cannot hold a comma)
-                       eol:NAME    line end for the steps that follow
-  --repeat N         run the script N times (default 0: for ever)
-  --exit             when the script is done, wait until everything sent has
-                     been read, then end (default: keep the line open until
-                     SIGINT or SIGTERM)
-  --log FILE         write exactly the bytes sent into FILE
-  --seed N           seed of the varying values (default 1)
-  -h, --help         this text
+                       silence:MS  nic nie nadaje przez MS milisekund
+                       garbage:N   N losowych bajtów (nigdy CR ani LF), potem koniec wiersza
+                       text:WIERSZ wiersz WIERSZ (bez przecinka)
+                       eol:NAZWA   koniec wiersza kolejnych kroków
+  --repeat N         wykonuje skrypt N razy (domyślnie 0: bez końca)
+  --exit             po skrypcie czeka, aż wszystko wysłane zostanie odczytane,
+                     i kończy (domyślnie łącze zostaje otwarte do SIGINT lub SIGTERM)
+  --log PLIK         zapisuje do PLIKU dokładnie wysłane bajty
+  --seed N           ziarno zmiennych wartości (domyślnie 1)
+  -h, --help         ten tekst
+  --version          wersja programu
 
-SIGINT and SIGTERM stop it cleanly at once.
+SIGINT i SIGTERM zatrzymują go od razu i czysto.
 )";
 }

@@ -33,6 +33,7 @@ struct SimOptions {
   std::uint32_t seed = 1;
   std::vector<Step> script;
   bool help = false;
+  bool version = false;
 };
 
 // Nothing, with `error` set, when the command line is wrong.
