@@ -17,7 +17,7 @@
 
 #include "export/background_export.h"
 #include "export/proposed_name.h"
-#include "platform/dialogs.h"
+#include "view/dialogs.h"
 #include "platform/window_frames.h"
 #include "text/clock.h"
 #include "text/win1250.h"

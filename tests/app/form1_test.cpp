@@ -257,7 +257,7 @@ class Form1Test : public QObject {
   // The item sits above the separator; the export runs on its own thread and
   // the window hears of it only through queued calls.
   void exportsTheDaysDataFilesFromTheMenu() {
-    TForm1 form(Environment());
+    TForm1 form(bench_.Environment());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto* inne = form.menuBar()->findChild<QMenu*>(QStringLiteral("MMpom"));
@@ -268,7 +268,7 @@ class Form1Test : public QObject {
     QCOMPARE(form.MMeksport()->text(), QString::fromUtf8("Eksport do arkusza..."));
     QVERIFY(items[2]->isSeparator() && items[3] == form.Koniec1());
 
-    WriteFile(WorkFile(kDataFile), "  BILANS WAZEN\r\n"
+    WriteFile(bench_.WorkFile(kDataFile), "  BILANS WAZEN\r\n"
                                    "001     45.23 kg     45.23 kg    2026/12/07  09:10\r\n"
                                    "002     10.50 kg     55.73 kg    2026/12/07  09:11\r\n");
     form.MMeksport()->trigger();
@@ -276,21 +276,21 @@ class Form1Test : public QObject {
     QVERIFY(dialog != nullptr && dialog->isVisible());
     QCOMPARE(dialog->From()->date(), QDate(2026, 12, 7));
     QCOMPARE(dialog->To()->date(), QDate(2026, 12, 7));
-    QCOMPARE(dialog->Target()->text(), WorkFile("wazenia-2026-12-07.xlsx"));
+    QCOMPARE(dialog->Target()->text(), bench_.WorkFile("wazenia-2026-12-07.xlsx"));
     dialog->Format()->setCurrentIndex(1);
-    QCOMPARE(dialog->Target()->text(), WorkFile("wazenia-2026-12-07.csv"));
+    QCOMPARE(dialog->Target()->text(), bench_.WorkFile("wazenia-2026-12-07.csv"));
 
     QTest::mouseClick(dialog->StartButton(), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(dialogs_.messages.size(), std::size_t{1}, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench_.dialogs.messages.size(), std::size_t{1}, 10000);
     QVERIFY(!dialog->Running());
-    QCOMPARE(dialogs_.messages[0].kind, MessageKind::Information);
-    QVERIFY2(dialogs_.messages[0].text.find(Utf8ToCp1250("Bilanse: 1, ważenia: 2, odczyty: 0.")) !=
-                 std::string::npos, dialogs_.messages[0].text.c_str());
+    QCOMPARE(bench_.dialogs.messages[0].kind, MessageKind::Information);
+    QVERIFY2(bench_.dialogs.messages[0].text.find(Utf8ToCp1250("Bilanse: 1, ważenia: 2, odczyty: 0.")) !=
+                 std::string::npos, bench_.dialogs.messages[0].text.c_str());
     QCOMPARE(dialog->Progress()->value(), 1);
-    QVERIFY(ReadFile(WorkFile("wazenia-2026-12-07.csv")).contains("2026-12-07;09:11;1;2;10,50;55,73;kg;20261207"));
+    QVERIFY(ReadFile(bench_.WorkFile("wazenia-2026-12-07.csv")).contains("2026-12-07;09:11;1;2;10,50;55,73;kg;20261207"));
     // The dialog's choices in their own file; konfig.ini waits for the close.
-    QCOMPARE(ReadFile(WorkFile("eksport.ini")), "Format=csv\r\nKatalog=" + work_->path().toUtf8() + "\r\n");
-    QVERIFY(!QFile::exists(WorkFile("konfig.ini")));
+    QCOMPARE(ReadFile(bench_.WorkFile("eksport.ini")), "Format=csv\r\nKatalog=" + bench_.work->path().toUtf8() + "\r\n");
+    QVERIFY(!QFile::exists(bench_.WorkFile("konfig.ini")));
   }
 
   void opensTopLeftWithTheOuterSizeAndTheDesignedPlaces() {

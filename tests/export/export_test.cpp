@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "export/export_run.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "text/clock.h"
 #include "text/win1250.h"
 

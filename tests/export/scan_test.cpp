@@ -7,7 +7,7 @@
 
 #include "export/data_file_scan.h"
 #include "export/line_reader.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/export/recording_sheets.h"
 
 using ::testing::ElementsAre;

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tools/waga-export/export_options.h"
 
 namespace {

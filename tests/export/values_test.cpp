@@ -11,7 +11,7 @@
 #include "export/cell_values.h"
 #include "export/csv_sheets.h"
 #include "export/export_choices.h"
-#include "tests/acquisition/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "text/win1250.h"
 
 using ::testing::HasSubstr;
