@@ -13,9 +13,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <filesystem>
 
 #include "export/background_export.h"
+#include "export/file_names.h"
 #include "export/proposed_name.h"
 #include "view/dialogs.h"
 #include "platform/window_frames.h"
@@ -52,7 +52,7 @@ ExportDialog::ExportDialog(Dialogs& dialogs, std::string folder, QWidget* parent
     : QDialog(parent, kDialogFrame), dialogs_(dialogs), folder_(std::move(folder)) {
   setObjectName(QStringLiteral("FormEksport"));
   setWindowTitle(U("Eksport do arkusza"));
-  choices_ = LoadExportChoices((std::filesystem::path(folder_) / kExportChoicesFileName).string());
+  choices_ = LoadExportChoices(InFolder(folder_, kExportChoicesFileName));
 
   from_ = new QDateEdit(Today(), this);
   to_ = new QDateEdit(Today(), this);
@@ -116,9 +116,8 @@ ExportFormat ExportDialog::ChosenFormat() const {
 void ExportDialog::ProposeTarget() {
   if (targetChosen_) return;
   const std::string name = ProposedTargetName(DayOf(from_->date()), DayOf(to_->date()), ChosenFormat());
-  const std::filesystem::path folder = choices_.folder.empty() ? std::filesystem::path(folder_)
-                                                               : std::filesystem::path(choices_.folder);
-  target_->setText(QFileInfo(FromFileName((folder / name).string())).absoluteFilePath());
+  const std::string& folder = choices_.folder.empty() ? folder_ : choices_.folder;
+  target_->setText(QFileInfo(FromFileName(InFolder(folder, name))).absoluteFilePath());
 }
 
 void ExportDialog::ChooseClick() {
@@ -146,8 +145,8 @@ void ExportDialog::StartClick() {
   if (FormatOfTarget(target) != format) target += format == ExportFormat::Csv ? ".csv" : ".xlsx";
 
   choices_.format = format;
-  choices_.folder = std::filesystem::path(target).parent_path().string();
-  SaveExportChoices(choices_, (std::filesystem::path(folder_) / kExportChoicesFileName).string());
+  choices_.folder = FolderOf(target);
+  SaveExportChoices(choices_, InFolder(folder_, kExportChoicesFileName));
 
   auto files = DataFilesOfDays(DayOf(from_->date()), DayOf(to_->date()), folder_);
   progress_->setRange(0, static_cast<int>(files.size()));

@@ -3,11 +3,11 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QDir>
+#include <QFile>
 #include <QMenuBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
-
-#include <filesystem>
 
 #include "app/about_box.h"
 #include "app/export_dialog.h"
@@ -102,7 +102,7 @@ void TForm1::MMaboutClick() {
 // Not modal: the window goes on serving the scale while an export runs.
 void TForm1::MMeksportClick() {
   if (exportDialog_ == nullptr) {
-    exportDialog_ = new ExportDialog(*dialogs_, std::filesystem::current_path().string(), this);
+    exportDialog_ = new ExportDialog(*dialogs_, QFile::encodeName(QDir::currentPath()).toStdString(), this);
   }
   exportDialog_->show();
   exportDialog_->raise();

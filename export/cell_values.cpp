@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
+#include "export/file_names.h"
 #include "export/sheet_rows.h"
 #include "text/clock.h"
 #include "text/number_text.h"
@@ -80,7 +80,7 @@ std::optional<double> StampTime(std::string_view text) {
 }
 
 std::optional<double> FileNameDay(std::string_view path) {
-  const std::string name = std::filesystem::path(std::string(path)).filename().string();
+  const std::string name = NameOf(path);
   int year = 0, month = 0, day = 0;
   if (name.size() != 8 || !Digits(name, 0, 4, year) || !Digits(name, 4, 2, month) ||
       !Digits(name, 6, 2, day)) {

@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <span>
 
 #include "export/cell_values.h"
+#include "export/file_names.h"
 #include "export/target_file.h"
 #include "text/clock.h"
 
@@ -151,10 +151,8 @@ class CsvSheets : public SheetWriter {
 }  // namespace
 
 std::string CsvCompanion(const std::string& target, const std::string& tag) {
-  const std::filesystem::path path(target);
-  std::filesystem::path companion = path;
-  companion.replace_filename(path.stem().string() + "-" + tag + path.extension().string());
-  return companion.string();
+  const std::string extension = ExtensionOf(target);
+  return target.substr(0, target.size() - extension.size()) + "-" + tag + extension;
 }
 
 std::unique_ptr<SheetWriter> OpenCsvSheets(const std::string& target, std::string& error) {

@@ -6,6 +6,7 @@
 
 #include "export/cell_values.h"
 #include "export/csv_sheets.h"
+#include "export/file_names.h"
 #include "export/target_file.h"
 #include "export/xlsx_sheets.h"
 #include "text/clock.h"
@@ -51,7 +52,7 @@ std::unique_ptr<SheetWriter> OpenSheets(const std::string& target, ExportFormat 
 }  // namespace
 
 std::optional<ExportFormat> FormatOfTarget(const std::string& target) {
-  const std::string extension = Lower(fs::path(target).extension().string());
+  const std::string extension = Lower(ExtensionOf(target));
   if (extension == ".xlsx") return ExportFormat::Xlsx;
   if (extension == ".csv") return ExportFormat::Csv;
   return std::nullopt;
@@ -60,7 +61,7 @@ std::optional<ExportFormat> FormatOfTarget(const std::string& target) {
 std::vector<DataFileEntry> DataFilesOfDays(double from, double to, const std::string& folder) {
   std::vector<DataFileEntry> files;
   for (double day = std::floor(from); day <= std::floor(to); day += 1) {
-    files.push_back({(fs::path(folder) / FileDate(day)).string(), day});
+    files.push_back({InFolder(folder, FileDate(day)), day});
   }
   return files;
 }
@@ -81,7 +82,7 @@ ExportSummary ExportDataFiles(const std::vector<DataFileEntry>& files, const std
   }
   int done = 0;
   for (const DataFileEntry& file : files) {
-    const std::string label = AsUtf8(fs::path(file.path).filename().string());
+    const std::string label = AsUtf8(NameOf(file.path));
     switch (ScanDataFile(file.path, file.day, label, *sheets, summary.counts, cancel)) {
       case ScanOutcome::Read: ++summary.filesRead; break;
       case ScanOutcome::Missing: summary.missing.push_back(AsUtf8(file.path)); break;

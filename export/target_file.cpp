@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <random>
 
+#include "export/file_names.h"
+
 namespace fs = std::filesystem;
 
 std::string TemporaryBeside(const std::string& target) {
@@ -16,13 +18,12 @@ std::string TemporaryBeside(const std::string& target) {
 }
 
 std::optional<std::string> TargetHeldOpen(const std::string& target) {
-  const fs::path path(target);
-  const fs::path folder = path.parent_path();
-  const std::string name = path.filename().string();
+  const std::string folder = FolderOf(target);
+  const std::string name = NameOf(target);
   std::error_code error;
   // LibreOffice (on every platform) and Excel leave these beside an open file.
-  const bool lockFile = fs::exists(folder / (".~lock." + name + "#"), error) ||
-                        fs::exists(folder / ("~$" + name), error);
+  const bool lockFile = fs::exists(InFolder(folder, ".~lock." + name + "#"), error) ||
+                        fs::exists(InFolder(folder, "~$" + name), error);
   if (!lockFile && !HeldOpenBySystem(target)) return std::nullopt;
   return "Plik „" + target + "” jest otwarty w innym programie. Zamknij go tam i spróbuj ponownie.";
 }

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <span>
 
+#include "export/file_names.h"
 #include "export/target_file.h"
 
 namespace {
@@ -204,7 +204,7 @@ std::unique_ptr<SheetWriter> OpenXlsxSheets(const std::string& target, std::stri
     return nullptr;
   }
   std::fclose(probe);
-  std::string folder = std::filesystem::path(target).parent_path().string();
+  std::string folder = FolderOf(target);
   if (folder.empty()) folder = ".";
   auto sheets = std::make_unique<XlsxSheets>(target, temporary, folder);
   if (!sheets->Opened()) {

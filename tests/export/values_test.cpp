@@ -11,6 +11,7 @@
 #include "export/cell_values.h"
 #include "export/csv_sheets.h"
 #include "export/export_choices.h"
+#include "export/file_names.h"
 #include "tests/support/temp_dir.h"
 #include "text/win1250.h"
 
@@ -126,6 +127,27 @@ TEST(BackgroundExport, ReportsEachFileAndItsEndFromItsOwnThread) {
   EXPECT_EQ(summary->counts.records, 1);
   EXPECT_EQ(summary->missing.size(), 1u);
   EXPECT_TRUE(std::filesystem::exists(dir.File("a.xlsx")));
+}
+
+}  // namespace
+
+namespace {
+
+// Names are taken apart as bytes, so that a Polish letter in any encoding
+// comes back as it went in.
+TEST(FileNames, AreTakenApartByteForByte) {
+  const std::string cp1250 = Utf8ToCp1250("/dane/dzień.csv");
+  EXPECT_EQ(CsvCompanion(cp1250, "odczyty"), Utf8ToCp1250("/dane/dzień-odczyty.csv"));
+  EXPECT_EQ(NameOf(cp1250), Utf8ToCp1250("dzień.csv"));
+  EXPECT_EQ(FolderOf(cp1250), "/dane");
+  EXPECT_EQ(FolderOf("/plik"), "/");
+  EXPECT_EQ(FolderOf("plik"), "");
+  EXPECT_EQ(InFolder("", "a"), "a");
+  EXPECT_EQ(InFolder("/x/", "a"), "/x/a");
+  EXPECT_EQ(InFolder("/x", "a"), "/x/a");
+  EXPECT_EQ(ExtensionOf("/x.y/plik"), "");
+  EXPECT_EQ(ExtensionOf(".csv"), "");
+  EXPECT_EQ(ExtensionOf("a.b.XLSX"), ".XLSX");
 }
 
 }  // namespace

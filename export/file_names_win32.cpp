@@ -1,0 +1,3 @@
+#include "export/file_names.h"
+
+const char* const kFolderSeparators = "/\\";
