@@ -38,9 +38,9 @@ package_packages=(
 )
 
 # --- the Windows program: cross-building Qt and waga.exe, the installer and
-# running both under Wine (scripts/build-qt-windows.sh, scripts/windows-program.sh)
+# running both under Wine (scripts/build-qt-windows.sh, scripts/build-windows-program.sh)
 windows_packages=(
-  g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev librsvg2-bin
+  g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev librsvg2-bin icoutils
   qt6-base-dev-tools cmake ninja-build
 )
 

@@ -13,7 +13,8 @@ foreach(size 16 24 32 48 64 256)
     DEPENDS ${icon_svg} VERBATIM)
   list(APPEND icon_pngs ${png})
 endforeach()
-set(WAGA_ICON ${icon_dir}/waga.ico)
+# The installer (packaging/windows) shows the same icon.
+set(WAGA_ICON ${icon_dir}/waga.ico CACHE INTERNAL "waga.exe's icon")
 # Sizes up to 48 as classic bitmaps, 256 as PNG (what Windows expects).
 add_custom_command(OUTPUT ${WAGA_ICON}
   COMMAND ${WAGA_ICOTOOL} -c -o ${WAGA_ICON} ${icon_dir}/waga-16.png ${icon_dir}/waga-24.png
