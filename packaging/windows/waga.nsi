@@ -11,12 +11,14 @@
 ; program itself). Uninstalling removes what was installed and nothing else:
 ; the data files and konfig.ini in the Waga folder stay. "/S" runs silently.
 
-Unicode true
+; A 64-bit installer for the 64-bit program: it writes the system's own
+; registry view and Program Files, and runs where waga.exe runs (Wine's
+; wine64 included, which starts no 32-bit programs).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
 !include "MUI2.nsh"
-!include "x64.nsh"
 
 !define PRODUCT "Waga QEL"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Waga"
@@ -41,18 +43,6 @@ VIAddVersionKey /LANG=1045 "LegalCopyright" "The Waga developers"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Polish"
-
-Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "Program ${PRODUCT} wymaga 64-bitowego systemu Windows." /SD IDOK
-    Abort
-  ${EndIf}
-  SetRegView 64
-FunctionEnd
-
-Function un.onInit
-  SetRegView 64
-FunctionEnd
 
 Section "Waga"
   SetShellVarContext current
