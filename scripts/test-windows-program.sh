@@ -150,14 +150,32 @@ check "data file of the day holds the simulator's lines byte for byte" wait_unti
 check "$(basename "$data_file"): $(python3 scripts/windows_program_checks.py data-file "$work/sent.bin" "$data_file")" \
   data_file_complete
 
-# The display: its reading against the blank mark, which it shows again
-# once the scale is silent.
-display_picture() {  # display_picture <file>: the label Ldisplay of the main window
-  import -window "$main" -crop 345x97+216+8 +repage "$1" 2>/dev/null
+# The display and the unit under it share their background colour; where
+# it is, is where the window's client area starts (216,8 from its corner).
+display_box() {  # display_box <window>: geometry WxH+X+Y of the display and the unit
+  import -window "$1" "$work/window.png" 2>/dev/null &&
+    convert "$work/window.png" -fill black +opaque 'rgb(225,220,215)' -fill white \
+      -opaque 'rgb(225,220,215)' -trim -format '%wx%h%O' info: 2>/dev/null
 }
-differs() { [[ $(compare -metric AE "$1" "$2" null: 2>&1) -gt 500 ]]; }
-wait_until 10 grep -q '  [0-9]*\.[0-9][0-9]' "$work/sent.bin"
-display_picture "$work/display-reading.png"
+client_origin() {  # sets origin_x, origin_y of window $main from its display box
+  local box
+  box=$(display_box "$main") || return 1
+  [[ $box =~ ^345x[0-9]+\+([0-9]+)\+([0-9]+)$ ]] || return 1
+  origin_x=$((BASH_REMATCH[1] - 216)) origin_y=$((BASH_REMATCH[2] - 8))
+}
+display_picture() {  # display_picture <file>: the label Ldisplay
+  import -window "$main" -crop "345x97+$((origin_x + 216))+$((origin_y + 8))" +repage "$1" 2>/dev/null
+}
+# Pixels of the display not in its background: a reading in 96 pixel digits
+# has thousands, the blank mark "- - - - -" a few hundred.
+ink() { display_picture "$work/display.png" && convert "$work/display.png" -fill black \
+  +opaque 'rgb(225,220,215)' -fill white -opaque 'rgb(225,220,215)' -format '%[fx:int(w*h*(1-mean))]' info:; }
+reading_shown() { local n; n=$(ink) && ((n > 2500)); }
+blank_shown() { local n; n=$(ink) && ((n > 100 && n < 2500)); }
+wait_until 10 client_origin
+check "display in its place, 345 pixels wide" test -n "${origin_x:-}"
+check "display shows the readings" wait_until 20 reading_shown
+cp "$work/display.png" "$work/display-reading.png" 2>/dev/null
 import -frame -window "$main" "$screenshot" 2>/dev/null
 check "screenshot of the main window: ${screenshot#"$root"/}" test -s "$screenshot"
 
@@ -178,13 +196,13 @@ check "first instance still runs" kill -0 "$first_pid"
 # --- printing the balance -------------------------------------------------
 # The page "Bilans" through the menu (Alt+U, B), then its "Drukuj bilans".
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+u b 2>/dev/null
-eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool mousemove --window "$main" 722 92 click 1 2>/dev/null
+xdotool mousemove --window "$main" "$((origin_x + 722))" "$((origin_y + 88))" click 1 2>/dev/null
 check "\"Informację o bilansie skierowano na drukarkę.\" (Informacja)" wait_until 60 has_window '^Informacja$'
 info=$(window_of '^Informacja$')
 [[ -n $info ]] && xdotool windowactivate --sync "$info" key --clearmodifiers Return 2>/dev/null
-new_pdf() { find "$pdf_dir" -name '*.pdf' -newer "$work/started" -size +0 | head -n 1; }
-check "the job reached the cups-pdf queue" wait_until 90 test -n "\$(new_pdf)"
+new_pdf() { find "$pdf_dir" /var/spool/cups-pdf -name '*.pdf' -newer "$work/started" -size +0 2>/dev/null | head -n 1; }
+has_pdf() { [[ -n $(new_pdf) ]]; }
+check "the job reached the cups-pdf queue" wait_until 90 has_pdf
 pdf=$(new_pdf)
 total=$(grep -a ' kg' "$work/sent.bin" | tail -n 1 | awk '{print $4}')
 printed=$( [[ -n $pdf ]] && pdftotext -layout "$pdf" - 2>/dev/null)
@@ -193,10 +211,7 @@ check "the PDF holds the balance: Liczba ważeń: 2, Łączna masa: $total" \
 
 # --- the display, then closing --------------------------------------------
 kill "$sim_pid" 2>/dev/null
-wait_until 20 bash -c "$(declare -f display_picture differs); main=$main;
-  display_picture '$work/display-blank.png' && differs '$work/display-reading.png' '$work/display-blank.png'"
-check "display showed the readings, then the blank mark once the scale was silent" \
-  differs "$work/display-reading.png" "$work/display-blank.png"
+check "display shows the blank mark once the scale is silent" wait_until 20 blank_shown
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
 check "program ends on Alt+F4" wait_until 30 bash -c "! kill -0 $first_pid"
 check "konfig.ini written at close with CR LF" \
@@ -207,19 +222,21 @@ sed -i 's/^Numer_portu=.*\r$/Numer_portu=7\r/' "$waga_dir/konfig.ini"
 start_waga missing-port.log
 check "started on COM7, which names no device" wait_until 90 has_window "$main_title"
 main=$(window_of "$main_title")
-# Status panel 1 and its tooltip, under the pointer.
+# Status panel 1 (from 105 pixels on, at the bottom) with its tooltip under
+# the pointer, read off the screen.
 eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool mousemove --window "$main" 250 "$((HEIGHT - 10))" 2>/dev/null
-tooltip_shown() { xdotool search --onlyvisible --class tooltips 2>/dev/null | grep -q . ||
-  [[ $(xdotool search --onlyvisible --name '' 2>/dev/null | wc -l) -gt 1 ]]; }
-wait_until 10 tooltip_shown
-import -window root "$work/missing-port.png" 2>/dev/null
-if command -v tesseract >/dev/null; then
-  convert "$work/missing-port.png" -crop "800x120+0+$((Y + HEIGHT - 60))" -resize 300% "$work/status.png"
-  status_text=$(tesseract "$work/status.png" - -l pol 2>/dev/null | tr '\n' ' ')
-  check "status panel 1 says \"brak połączenia!\"" grep -q 'brak połączenia' <<<"$status_text"
-  check "the tooltip explains it in Polish" grep -qiE 'COM7.*(nie|brak)' <<<"$status_text"
-fi
+xdotool mousemove --window "$main" 200 "$((HEIGHT - 8))" 2>/dev/null
+read_status() {  # the bottom of the window and what is below it, as text
+  import -window root "$work/missing-port.png" 2>/dev/null &&
+    convert "$work/missing-port.png" -crop "$((WIDTH + 200))x140+$X+$((Y + HEIGHT - 60))" +repage \
+      -resize 300% -colorspace Gray "$work/status.png" 2>/dev/null &&
+    tesseract "$work/status.png" - -l pol 2>/dev/null | tr '\n' ' ' >"$work/status.txt" &&
+    grep -qiE 'brak po' "$work/status.txt" && grep -qiE 'nie istnieje' "$work/status.txt"
+}
+wait_until 20 read_status
+check "status panel 1 says \"brak połączenia!\" for COM7" grep -qiE 'brak po.*COM7' "$work/status.txt"
+check "its tooltip says why in Polish: \"$(grep -oiE 'Port COM7 nie istnieje[^.(]*' "$work/status.txt")\"" \
+  grep -qiE 'Port COM7 nie istnieje' "$work/status.txt"
 echo "      pictures to look at: $work/second-start.png $work/missing-port.png"
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
 wait_until 30 bash -c "! kill -0 $waga_pid"
