@@ -146,9 +146,9 @@ main=$(window_of "$main_title")
 data_file=$waga_dir/$(date +%Y%m%d)
 data_file_complete() { python3 scripts/windows_program_checks.py data-file "$work/sent.bin" "$data_file" &&
   [[ $(grep -c ' kg' "$data_file") -ge 2 ]]; }
-check "data file of the day holds the simulator's lines byte for byte" wait_until 90 data_file_complete
-check "$(basename "$data_file"): $(python3 scripts/windows_program_checks.py data-file "$work/sent.bin" "$data_file")" \
-  data_file_complete
+wait_until 90 data_file_complete
+check "data file of the day $(basename "$data_file") holds the simulator's lines byte for byte" \
+  python3 scripts/windows_program_checks.py data-file "$work/sent.bin" "$data_file"
 
 # The display and the unit under it share their background colour; where
 # it is, is where the window's client area starts (216,8 from its corner).
@@ -195,9 +195,13 @@ check "first instance still runs" kill -0 "$first_pid"
 
 # --- printing the balance -------------------------------------------------
 # The page "Bilans" through the menu (Alt+U, B), then its "Drukuj bilans".
-xdotool windowactivate --sync "$main" key --clearmodifiers alt+u b 2>/dev/null
-xdotool mousemove --window "$main" "$((origin_x + 722))" "$((origin_y + 88))" click 1 2>/dev/null
-check "\"Informację o bilansie skierowano na drukarkę.\" (Informacja)" wait_until 60 has_window '^Informacja$'
+# A click that came before the page was shown is tried again.
+for _attempt in 1 2 3; do
+  xdotool windowactivate --sync "$main" key --clearmodifiers alt+u b 2>/dev/null
+  xdotool mousemove --window "$main" "$((origin_x + 722))" "$((origin_y + 88))" click 1 2>/dev/null
+  wait_until 20 has_window '^Informacja$' && break
+done
+check "\"Informację o bilansie skierowano na drukarkę.\" (Informacja)" has_window '^Informacja$'
 info=$(window_of '^Informacja$')
 [[ -n $info ]] && xdotool windowactivate --sync "$info" key --clearmodifiers Return 2>/dev/null
 new_pdf() { find "$pdf_dir" /var/spool/cups-pdf -name '*.pdf' -newer "$work/started" -size +0 2>/dev/null | head -n 1; }
@@ -205,9 +209,9 @@ has_pdf() { [[ -n $(new_pdf) ]]; }
 check "the job reached the cups-pdf queue" wait_until 90 has_pdf
 pdf=$(new_pdf)
 total=$(grep -a ' kg' "$work/sent.bin" | tail -n 1 | awk '{print $4}')
-printed=$( [[ -n $pdf ]] && pdftotext -layout "$pdf" - 2>/dev/null)
-check "the PDF holds the balance: Liczba ważeń: 2, Łączna masa: $total" \
-  bash -c "grep -q 'Liczba ważeń: *2\$' <<<'$printed' && grep -q 'Łączna masa: *$total\$' <<<'$printed'"
+printed=$([[ -n $pdf ]] && pdftotext -layout "$pdf" - 2>/dev/null)
+pdf_holds_balance() { grep -qE "Liczba ważeń: +2 *\$" <<<"$printed" && grep -qE "Łączna masa: +$total *\$" <<<"$printed"; }
+check "the PDF holds the balance: Liczba ważeń: 2, Łączna masa: $total" pdf_holds_balance
 
 # --- the display, then closing --------------------------------------------
 kill "$sim_pid" 2>/dev/null
@@ -237,9 +241,21 @@ wait_until 20 read_status
 check "status panel 1 says \"brak połączenia!\" for COM7" grep -qiE 'brak po.*COM7' "$work/status.txt"
 check "its tooltip says why in Polish: \"$(grep -oiE 'Port COM7 nie istnieje[^.(]*' "$work/status.txt")\"" \
   grep -qiE 'Port COM7 nie istnieje' "$work/status.txt"
-echo "      pictures to look at: $work/second-start.png $work/missing-port.png"
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
 wait_until 30 bash -c "! kill -0 $waga_pid"
+
+# --- a working folder that cannot be made --------------------------------
+mv "$waga_dir" "$waga_dir.kept"
+echo "not a folder" >"$waga_dir"
+start_waga no-folder.log
+check "a file where the Waga folder should be: an error box" wait_until 60 has_window '^Błąd$'
+box=$(window_of '^Błąd$')
+[[ -n $box ]] && import -frame -window "$box" "$work/no-folder.png" 2>/dev/null
+[[ -n $box ]] && xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null
+check "the program then ends without a window of its own" wait_until 30 bash -c "! kill -0 $waga_pid"
+rm -f "$waga_dir"
+mv "$waga_dir.kept" "$waga_dir"
+echo "      pictures to look at: $work/second-start.png $work/missing-port.png $work/no-folder.png"
 
 # --- uninstalling ---------------------------------------------------------
 # The uninstaller runs on from a copy of itself: wait for its work.
