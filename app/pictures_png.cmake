@@ -21,7 +21,7 @@ function(waga_png_pictures target)
     "${files}  </qresource>\n</RCC>\n")
   set(qrc_cpp ${out}/qrc_pictures.cpp)
   add_custom_command(OUTPUT ${qrc_cpp}
-    COMMAND Qt6::rcc --name pictures --output ${qrc_cpp} ${qrc}
+    COMMAND Qt6::rcc --no-zstd --name pictures --output ${qrc_cpp} ${qrc}
     DEPENDS ${qrc} ${pngs} VERBATIM)
   set_source_files_properties(${qrc_cpp} PROPERTIES SKIP_AUTOGEN ON GENERATED ON)
   target_sources(${target} PRIVATE ${qrc_cpp})

@@ -42,7 +42,7 @@ if(WAGA_QT_POLISH)
     "    <file alias=\"qtbase_pl.qm\">${WAGA_QT_POLISH}</file>\n  </qresource>\n</RCC>\n")
   set(qm_cpp ${CMAKE_CURRENT_BINARY_DIR}/qrc_translations.cpp)
   add_custom_command(OUTPUT ${qm_cpp}
-    COMMAND Qt6::rcc --name translations --output ${qm_cpp} ${qm_qrc}
+    COMMAND Qt6::rcc --no-zstd --name translations --output ${qm_cpp} ${qm_qrc}
     DEPENDS ${qm_qrc} ${WAGA_QT_POLISH} VERBATIM)
   set_source_files_properties(${qm_cpp} PROPERTIES SKIP_AUTOGEN ON GENERATED ON)
   target_sources(waga PRIVATE ${qm_cpp})
