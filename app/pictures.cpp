@@ -1,7 +1,6 @@
 #include "app/pictures.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include "app/picture_source.h"
 
 // The resources live in a static library: nothing would pull them in.
 static void EnsureResources() {
@@ -14,19 +13,13 @@ static void EnsureResources() {
 
 namespace {
 
-QPixmap Render(const QString& resource, QSize size) {
+QPixmap Picture(const char* name, QSize size) {
   EnsureResources();
-  QPixmap pixmap(size);
-  pixmap.fill(Qt::transparent);
-  QSvgRenderer renderer(resource);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  renderer.render(&painter);
-  return pixmap;
+  return DrawPicture(QString::fromLatin1(name), size);
 }
 
 }  // namespace
 
-QPixmap ScalePicture(QSize size) { return Render(QStringLiteral(":/pictures/scale.svg"), size); }
-QPixmap MakerLogo(QSize size) { return Render(QStringLiteral(":/pictures/qel_logo.svg"), size); }
-QPixmap PrinterGlyph(QSize size) { return Render(QStringLiteral(":/pictures/printer.svg"), size); }
+QPixmap ScalePicture(QSize size) { return Picture("scale", size); }
+QPixmap MakerLogo(QSize size) { return Picture("qel_logo", size); }
+QPixmap PrinterGlyph(QSize size) { return Picture("printer", size); }

@@ -15,6 +15,12 @@ else()
   set(WAGA_OTHER_PLATFORM_FILES "(/win32/|_win32\\.cpp$)")
   set(WAGA_OTHER_PLATFORM_FOLDERS "(/win32|_win32)$")
 endif()
+# MinGW programs link everything statically, so that they start without the
+# compiler's DLLs beside them. The project's toolchain file says so too, but
+# Qt's qt-cmake brings a toolchain of its own that does not pass it on.
+if(WIN32 AND MINGW)
+  add_link_options(-static)
+endif()
 if(WAGA_WERROR)
   add_compile_options(-Werror)
 endif()
@@ -33,7 +39,8 @@ endif()
 
 # waga_library(<name> [RECURSE] [EXCLUDE <regex>] [DEPS <targets>...])
 # A static library of the *.cpp files of the current folder (and below with
-# RECURSE). While a folder has no sources yet it is an interface library, so
+# RECURSE) and the *.qrc resources below it; EXCLUDE leaves out sources and
+# resources alike. While a folder has no sources yet it is an interface library, so
 # that dependents can already link it.
 function(waga_library name)
   cmake_parse_arguments(A "RECURSE" "EXCLUDE" "DEPS" ${ARGN})
@@ -46,6 +53,7 @@ function(waga_library name)
   list(FILTER srcs EXCLUDE REGEX "${WAGA_OTHER_PLATFORM_FILES}")
   if(A_EXCLUDE)
     list(FILTER srcs EXCLUDE REGEX "${A_EXCLUDE}")
+    list(FILTER qrcs EXCLUDE REGEX "${A_EXCLUDE}")
   endif()
   if(srcs)
     add_library(${name} STATIC ${srcs} ${qrcs})

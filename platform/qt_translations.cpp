@@ -10,8 +10,11 @@ bool InstallQtPolishTexts(QCoreApplication& app) {
   // columns). The program's own conversions do not go through QLocale.
   QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
   auto* translator = new QTranslator(&app);
-  if (!translator->load(QStringLiteral("qtbase_pl"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+  // The system's translations, else those the program carries (the Windows
+  // program, whose Qt is built without them).
+  const QString name = QStringLiteral("qtbase_pl");
+  if (!(translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        translator->load(name, QStringLiteral(":/translations"))) ||
       !QCoreApplication::installTranslator(translator)) {
     delete translator;
     return false;

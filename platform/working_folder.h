@@ -1,9 +1,11 @@
 #pragma once
 
 // The working folder of a start from the desktop's menu. The menu entry runs
-// "waga --menu"; the program then works in ~/Waga, so that konfig.ini,
-// porty.ini and the data files sit together in a folder the user can find.
-// Started from a terminal (no switch) it keeps the current directory.
+// "waga --menu"; the program then works in ~/Waga (on Windows the Start menu
+// entry: %USERPROFILE%\Waga, which is also the entry's "Start in" folder), so
+// that konfig.ini, porty.ini and the data files sit together in a folder the
+// user can find. Started otherwise (no switch) it keeps the current directory.
+// Folder names and reasons are UTF-8.
 
 #include <optional>
 #include <string>
@@ -12,8 +14,8 @@ inline constexpr const char* kMenuSwitch = "--menu";
 
 bool HasMenuSwitch(int argc, char** argv);
 
-// <home>/Waga, the home folder taken from $HOME, else from %USERPROFILE%
-// (Windows); nothing when neither names one.
+// <user folder>/Waga (platform/user_folder.h); nothing when there is no
+// user folder.
 std::optional<std::string> MenuWorkingFolder();
 
 // Creates `folder` if it is missing (its parent must exist) and makes it the

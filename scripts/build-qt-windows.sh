@@ -2,7 +2,7 @@
 # Builds, once, the static Qt for 64-bit Windows that waga.exe is linked
 # against: Debian's own qtbase source, cross-compiled with mingw-w64 (posix
 # threads), only Core, Gui, Widgets, PrintSupport and the windows platform
-# plugin. It takes about 20 minutes on 2 cores and is never part of the
+# plugin. It takes 20 minutes on 2 quiet cores, about an hour on a busy machine, and is never part of the
 # ordinary first run or of CI.
 #
 #   WAGA_QT_WINDOWS_CACHE  where the builds are kept (default ~/.cache/waga)
@@ -58,7 +58,11 @@ mkdir -p "$work/build"
 
 step "building (about 1,100 steps)"
 cmake --build "$work/build" -j "$(nproc)" 2>&1 |
-  awk '/^\[[0-9]+\/[0-9]+\]/ { n++; if (n % 50 == 0) { print $1; fflush() } } /error|FAILED/ { print; fflush() }'
+  awk -v started="$started" -v now="$SECONDS" '
+    # Every 50th step with the time taken so far; errors as they come.
+    /^\[[0-9]+\/[0-9]+\]/ { if (++n % 50 == 0) { printf "[%4d s] %s\n", now + systime() - t0, $1; fflush() } }
+    / error: |^FAILED:/ { print; fflush() }
+    BEGIN { t0 = systime(); now -= started }'
 [[ ${PIPESTATUS[0]} == 0 ]] || fail "the build failed (errors above)"
 
 step "installing"

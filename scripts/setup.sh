@@ -7,6 +7,7 @@
 #   scripts/setup.sh package    that, and what building and checking a
 #                               Debian package needs
 #   scripts/setup.sh windows    only what the Windows program's build needs
+#   scripts/setup.sh windows-test  what running it under Wine needs besides
 # Several groups may be given: scripts/setup.sh test package
 set -euo pipefail
 
@@ -42,10 +43,18 @@ package_packages=(
 )
 
 # --- the Windows program: cross-building Qt and waga.exe, the installer and
-# running both under Wine (scripts/build-qt-windows.sh, scripts/windows-program.sh)
+# running both under Wine (scripts/build-qt-windows.sh, scripts/build-windows-program.sh)
 windows_packages=(
-  g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev librsvg2-bin
+  g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev librsvg2-bin icoutils
   qt6-base-dev-tools cmake ninja-build
+)
+
+# --- the Windows program under Wine (scripts/test-windows-program.sh, with
+# the groups test and windows): a PDF printer through CUPS, Wine's fonts, and
+# reading the status panel's words off the screen
+windows_test_packages=(
+  cups printer-driver-cups-pdf fonts-wine python3
+  tesseract-ocr tesseract-ocr-pol
 )
 
 wanted=("${run_packages[@]}")
@@ -56,7 +65,8 @@ for group in "$@"; do
     test) wanted+=("${test_packages[@]}"); with_tests=1 ;;
     package) wanted+=("${package_packages[@]}") ;;
     windows) wanted+=("${windows_packages[@]}") ;;
-    *) echo "setup.sh: unknown group $group (run, test, package or windows)" >&2; exit 2 ;;
+    windows-test) wanted+=("${windows_test_packages[@]}") ;;
+    *) echo "setup.sh: unknown group $group (run, test, package, windows or windows-test)" >&2; exit 2 ;;
   esac
 done
 
