@@ -77,7 +77,7 @@ touch "$work/started"
 
 # --- a fresh Wine ---------------------------------------------------------
 gcc -O2 -Wall -Wextra -shared -fPIC -o "$work/pty_modem_shim.so" \
-  tests/serial_win32/pty_modem_shim.c -ldl || exit 1
+  tests/serial/win32/pty_modem_shim.c -ldl || exit 1
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all
 # No Mono or Gecko installers, no desktop menu entries made from shortcuts.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -53,7 +53,7 @@ fi
 cmake --build "$build" -j2 --target pty_feeder bare_reader handoff_floor waga_offscreen
 bin=$build/bench/side_by_side
 shim=$build/pty_modem_shim.so
-gcc -O2 -shared -fPIC -o "$shim" tests/serial_win32/pty_modem_shim.c -ldl
+gcc -O2 -shared -fPIC -o "$shim" tests/serial/win32/pty_modem_shim.c -ldl
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 out=$build/side_by_side.txt
