@@ -233,9 +233,10 @@ eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool windowactivate --sync "$main" mousemove --window "$main" 150 "$((HEIGHT - 40))" \
   mousemove --window "$main" 250 "$((HEIGHT - 10))" 2>/dev/null
 read_status() {  # the status bar (one line) and the tooltip under it, as text
-  import -window root "$work/missing-port.png" 2>/dev/null &&
-    convert "$work/missing-port.png" -crop "420x26+$X+$((Y + HEIGHT - 25))" +repage -resize 400% \
+  import -window "$main" "$work/window.png" 2>/dev/null &&
+    convert "$work/window.png" -gravity SouthWest -crop 420x24+0+0 +repage -resize 400% \
       -colorspace Gray "$work/status.png" 2>/dev/null &&
+    import -window root "$work/missing-port.png" 2>/dev/null &&
     convert "$work/missing-port.png" -crop "900x80+$((X + 150))+$((Y + HEIGHT))" +repage -resize 300% \
       -colorspace Gray "$work/tooltip.png" 2>/dev/null &&
     tesseract "$work/status.png" - -l pol --psm 7 2>/dev/null | tr '\n' ' ' >"$work/status.txt" &&
