@@ -131,8 +131,8 @@ rm -f "$WINEPREFIX/dosdevices/com7"
 
 # Started as the shell starts the Start menu entry: in the entry's "Start
 # in" folder with its arguments, from elsewhere.
-start_waga() {  # start_waga <log>: waga.exe in the background, its pid in waga_pid
-  (cd "$waga_dir" && LD_PRELOAD=$work/pty_modem_shim.so exec "$wine" "C:\\Program Files\\Waga\\waga.exe" --menu) \
+start_waga() {  # start_waga <log> [folder]: waga.exe in the background, its pid in waga_pid
+  (cd "${2:-$waga_dir}" && LD_PRELOAD=$work/pty_modem_shim.so exec "$wine" "C:\\Program Files\\Waga\\waga.exe" --menu) \
     >"$work/$1" 2>&1 &
   waga_pid=$!
 }
@@ -229,25 +229,31 @@ main=$(window_of "$main_title")
 # Status panel 1 (from 105 pixels on, at the bottom) with its tooltip under
 # the pointer, read off the screen.
 eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool mousemove --window "$main" 200 "$((HEIGHT - 8))" 2>/dev/null
-read_status() {  # the bottom of the window and what is below it, as text
-  import -window root "$work/missing-port.png" 2>/dev/null &&
-    convert "$work/missing-port.png" -crop "$((WIDTH + 200))x140+$X+$((Y + HEIGHT - 60))" +repage \
-      -resize 300% -colorspace Gray "$work/status.png" 2>/dev/null &&
-    tesseract "$work/status.png" - -l pol 2>/dev/null | tr '\n' ' ' >"$work/status.txt" &&
-    grep -qiE 'brak po' "$work/status.txt" && grep -qiE 'nie istnieje' "$work/status.txt"
+# Qt shows tooltips in the active window only.
+xdotool windowactivate --sync "$main" mousemove --window "$main" 150 "$((HEIGHT - 40))" \
+  mousemove --window "$main" 250 "$((HEIGHT - 10))" 2>/dev/null
+read_status() {  # the status bar (one line) and the tooltip under it, as text
+  import -window "$main" "$work/window.png" 2>/dev/null &&
+    convert "$work/window.png" -gravity SouthWest -crop 420x24+0+0 +repage -resize 400% \
+      -colorspace Gray "$work/status.png" 2>/dev/null &&
+    import -window root "$work/missing-port.png" 2>/dev/null &&
+    convert "$work/missing-port.png" -crop "900x80+$((X + 150))+$((Y + HEIGHT))" +repage -resize 300% \
+      -colorspace Gray "$work/tooltip.png" 2>/dev/null &&
+    tesseract "$work/status.png" - -l pol --psm 7 2>/dev/null | tr '\n' ' ' >"$work/status.txt" &&
+    tesseract "$work/tooltip.png" - -l pol --psm 6 2>/dev/null | tr '\n' ' ' >"$work/tooltip.txt" &&
+    grep -qiE 'brak po' "$work/status.txt" && grep -qiE 'nie istnieje' "$work/tooltip.txt"
 }
 wait_until 20 read_status
-check "status panel 1 says \"brak połączenia!\" for COM7" grep -qiE 'brak po.*COM7' "$work/status.txt"
-check "its tooltip says why in Polish: \"$(grep -oiE 'Port COM7 nie istnieje[^.(]*' "$work/status.txt")\"" \
-  grep -qiE 'Port COM7 nie istnieje' "$work/status.txt"
+check "status panel 1 says \"$(cat "$work/status.txt")\"" grep -qiE 'brak połączenia.*COM' "$work/status.txt"
+check "its tooltip says why in Polish: \"$(cat "$work/tooltip.txt")\"" \
+  grep -qiE 'Port COM. nie istnieje' "$work/tooltip.txt"
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
 wait_until 30 bash -c "! kill -0 $waga_pid"
 
 # --- a working folder that cannot be made --------------------------------
 mv "$waga_dir" "$waga_dir.kept"
 echo "not a folder" >"$waga_dir"
-start_waga no-folder.log
+start_waga no-folder.log "$user_dir"
 check "a file where the Waga folder should be: an error box" wait_until 60 has_window '^Błąd$'
 box=$(window_of '^Błąd$')
 [[ -n $box ]] && import -frame -window "$box" "$work/no-folder.png" 2>/dev/null
