@@ -47,10 +47,13 @@ bool IsSource(const fs::path& file) {
   return ext == ".cpp" || ext == ".h" || ext == ".c";
 }
 
-// A folder of its own build, or hidden: not part of the sources.
-bool Skipped(const fs::directory_entry& entry) {
+// Hidden, a build of its own, or one of the scripts' build folders at the
+// top (build, build-asan, build-windows with its cross-built GoogleTest...):
+// not part of the sources.
+bool Skipped(const fs::directory_entry& entry, int depth) {
   const std::string name = entry.path().filename().string();
-  return name.starts_with('.') || fs::exists(entry.path() / "CMakeCache.txt");
+  return name.starts_with('.') || fs::exists(entry.path() / "CMakeCache.txt") ||
+         (depth == 0 && name.starts_with("build"));
 }
 
 void CheckFile(const fs::path& root, const fs::path& file, const std::vector<Layer>& map,
@@ -114,7 +117,7 @@ std::vector<Layer> ReadLayerMap(const std::string& markdown) {
 std::vector<std::string> CheckLayers(const fs::path& root, const std::vector<Layer>& map) {
   std::vector<std::string> faults;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-    if (it->is_directory() && Skipped(*it)) {
+    if (it->is_directory() && Skipped(*it, it.depth())) {
       it.disable_recursion_pending();
     } else if (it->is_regular_file() && IsSource(it->path())) {
       CheckFile(root, it->path(), map, faults);
@@ -155,8 +158,9 @@ TEST(Layers, TheCheckFindsEachKindOfFault) {
   put("mid/ui/c.cpp", "#include <QWidget>\n#include \"mid/b.h\"\n#include \"top/d.h\"\n");
   put("top/d.h", "#include \"mid/ui/c.h\"\n");
   put("stray/e.cpp", "");
-  put("build/CMakeCache.txt", "");
-  put("build/f.cpp", "#include \"top/d.h\"\n");
+  put("out/CMakeCache.txt", "");
+  put("out/f.cpp", "#include \"top/d.h\"\n");
+  put("build-cross/include/g.h", "#include \"top/d.h\"\n");
   EXPECT_THAT(CheckLayers(dir.path, map),
               ElementsAre("low/a.h includes mid/b.h, but low/ may not use mid/",
                           "mid/b.h includes the Qt header <QString>, but mid/ is free of Qt",
