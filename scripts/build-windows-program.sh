@@ -18,11 +18,15 @@ fi
 build=${WIN_PROGRAM_BUILD_DIR:-build-windows-program}
 
 bash scripts/setup.sh windows >/dev/null
+# The export's .xlsx: libxlsxwriter from Debian's source, built for Windows once.
+mkdir -p "$build"
+xlsxwriter_prefix=$(cd "$build" && pwd)/xlsxwriter-install
+bash scripts/xlsxwriter-windows.sh "$xlsxwriter_prefix"
 # qt-cmake brings Qt's toolchain, which chains the project's mingw-w64 one
 # (the copy kept with the Qt build). No tests here: the program is tried
 # under Wine by scripts/test-windows-program.sh.
 "$qt/bin/qt-cmake" -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DWAGA_BUILD_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS=-s >"$build.configure.log" 2>&1 ||
+  -DWAGA_BUILD_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS=-s -DWAGA_XLSXWRITER_PREFIX="$xlsxwriter_prefix" >"$build.configure.log" 2>&1 ||
   { tail -n 30 "$build.configure.log" >&2; echo "build-windows-program.sh: configure failed" >&2; exit 1; }
 rm -f "$build.configure.log"
 cmake --build "$build" -j "$(nproc)" --target waga_installer
