@@ -37,15 +37,8 @@ set_target_properties(waga PROPERTIES WIN32_EXECUTABLE ON)
 # program carries Debian's (qt6-translations-l10n, the same Qt version).
 find_file(WAGA_QT_POLISH qtbase_pl.qm PATHS /usr/share/qt6/translations NO_CMAKE_FIND_ROOT_PATH)
 if(WAGA_QT_POLISH)
-  set(qm_qrc ${CMAKE_CURRENT_BINARY_DIR}/translations.qrc)
-  file(WRITE ${qm_qrc} "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n  <qresource prefix=\"/translations\">\n"
-    "    <file alias=\"qtbase_pl.qm\">${WAGA_QT_POLISH}</file>\n  </qresource>\n</RCC>\n")
-  set(qm_cpp ${CMAKE_CURRENT_BINARY_DIR}/qrc_translations.cpp)
-  add_custom_command(OUTPUT ${qm_cpp}
-    COMMAND Qt6::rcc --no-zstd --name translations --output ${qm_cpp} ${qm_qrc}
-    DEPENDS ${qm_qrc} ${WAGA_QT_POLISH} VERBATIM)
-  set_source_files_properties(${qm_cpp} PROPERTIES SKIP_AUTOGEN ON GENERATED ON)
-  target_sources(waga PRIVATE ${qm_cpp})
+  waga_generated_resource(waga translations "/translations"
+    "    <file alias=\"qtbase_pl.qm\">${WAGA_QT_POLISH}</file>\n" ${WAGA_QT_POLISH})
 else()
   message(STATUS "qtbase_pl.qm not found: Qt's own texts stay English (scripts/setup.sh installs it)")
 endif()
