@@ -18,10 +18,9 @@ fi
 build=${WIN_PROGRAM_BUILD_DIR:-build-windows-program}
 
 bash scripts/setup.sh windows >/dev/null
-# The export's .xlsx: libxlsxwriter from Debian's source, built for Windows once.
-mkdir -p "$build"
-xlsxwriter_prefix=$(cd "$build" && pwd)/xlsxwriter-install
-bash scripts/xlsxwriter-windows.sh "$xlsxwriter_prefix"
+# The export's .xlsx: libxlsxwriter from Debian's source, built for Windows
+# once per machine (shared with the Qt-free Windows lane).
+xlsxwriter_prefix=$(bash scripts/xlsxwriter-windows.sh | tail -n 1)
 # qt-cmake brings Qt's toolchain, which chains the project's mingw-w64 one
 # (the copy kept with the Qt build). No tests here: the program is tried
 # under Wine by scripts/test-windows-program.sh.

@@ -41,8 +41,7 @@ if [[ ! -f $gtest_prefix/lib/cmake/GTest/GTestConfig.cmake ]]; then
 fi
 
 # libxlsxwriter from Debian's source, built for Windows (the export's .xlsx).
-xlsxwriter_prefix=$build/xlsxwriter-install
-bash scripts/xlsxwriter-windows.sh "$xlsxwriter_prefix"
+xlsxwriter_prefix=$(bash scripts/xlsxwriter-windows.sh | tail -n 1)
 
 cmake -S . -B "$build/waga" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DWAGA_QT=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" -DWAGA_XLSXWRITER_PREFIX="$xlsxwriter_prefix"
