@@ -137,6 +137,9 @@ start_waga() {  # start_waga <log> [folder]: waga.exe in the background, its pid
   waga_pid=$!
 }
 main_title='^Program do komunikacji z wagą\.$'
+# picture <window> <import options...>: import without a window would wait
+# for a click on one.
+picture() { [[ -n $1 ]] && import -window "$1" "${@:2}" 2>/dev/null; }
 window_of() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 has_window() { [[ -n $(window_of "$1") ]]; }
 start_waga first.log
@@ -153,7 +156,7 @@ check "data file of the day $(basename "$data_file") holds the simulator's lines
 # The display and the unit under it share their background colour; where
 # it is, is where the window's client area starts (216,8 from its corner).
 display_box() {  # display_box <window>: geometry WxH+X+Y of the display and the unit
-  import -window "$1" "$work/window.png" 2>/dev/null &&
+  picture "$1" "$work/window.png" &&
     convert "$work/window.png" -fill black +opaque 'rgb(225,220,215)' -fill white \
       -opaque 'rgb(225,220,215)' -trim -format '%wx%h%O' info: 2>/dev/null
 }
@@ -164,7 +167,7 @@ client_origin() {  # sets origin_x, origin_y of window $main from its display bo
   origin_x=$((BASH_REMATCH[1] - 216)) origin_y=$((BASH_REMATCH[2] - 8))
 }
 display_picture() {  # display_picture <file>: the label Ldisplay
-  import -window "$main" -crop "345x97+$((origin_x + 216))+$((origin_y + 8))" +repage "$1" 2>/dev/null
+  picture "$main" -crop "345x97+$((origin_x + 216))+$((origin_y + 8))" +repage "$1"
 }
 # Pixels of the display not in its background: a reading in 96 pixel digits
 # has thousands, the blank mark "- - - - -" a few hundred.
@@ -176,7 +179,7 @@ wait_until 10 client_origin
 check "display in its place, 345 pixels wide" test -n "${origin_x:-}"
 check "display shows the readings" wait_until 20 reading_shown
 cp "$work/display.png" "$work/display-reading.png" 2>/dev/null
-import -frame -window "$main" "$screenshot" 2>/dev/null
+picture "$main" -frame "$screenshot"
 check "screenshot of the main window: ${screenshot#"$root"/}" test -s "$screenshot"
 
 # --- a second start -------------------------------------------------------
@@ -186,7 +189,7 @@ start_waga second.log
 second_pid=$waga_pid
 check "second start shows \"Program jest już w uruchomiony!\" (Błąd)" wait_until 60 has_window '^Błąd$'
 box=$(window_of '^Błąd$')
-import -frame -window "$box" "$work/second-start.png" 2>/dev/null
+picture "$box" -frame "$work/second-start.png"
 [[ -n $box ]] && xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null
 check "second start ends after OK" wait_until 30 bash -c "! kill -0 $second_pid"
 snapshot >"$work/after-second"
@@ -224,27 +227,49 @@ check "konfig.ini written at close with CR LF" \
 # --- a COM name with no device --------------------------------------------
 sed -i 's/^Numer_portu=.*\r$/Numer_portu=7\r/' "$waga_dir/konfig.ini"
 start_waga missing-port.log
+# (A new process may be given the X window id of the one that ended.)
 check "started on COM7, which names no device" wait_until 90 has_window "$main_title"
 main=$(window_of "$main_title")
-# Status panel 1 (from 105 pixels on, at the bottom) with its tooltip under
-# the pointer, read off the screen.
+# Status panel 1 (from 105 pixels on, at the bottom) and its tooltip, read
+# off the screen. Qt shows tooltips in the active window only, and hides
+# them after a while: each try points at the panel afresh.
 eval "$(xdotool getwindowgeometry --shell "$main")"
-# Qt shows tooltips in the active window only.
-xdotool windowactivate --sync "$main" mousemove --window "$main" 150 "$((HEIGHT - 40))" \
-  mousemove --window "$main" 250 "$((HEIGHT - 10))" 2>/dev/null
-read_status() {  # the status bar (one line) and the tooltip under it, as text
-  import -window "$main" "$work/window.png" 2>/dev/null &&
+point_at_status_panel() {
+  xdotool windowactivate --sync "$main" mousemove --window "$main" 150 "$((HEIGHT - 40))" \
+    mousemove --window "$main" 250 "$((HEIGHT - 10))" 2>/dev/null
+}
+tooltip_window() {  # the small window that opened at the pointer: Qt's tooltip
+  local pointer id
+  pointer=$(xdotool getmouselocation --shell | head -n 2 | tr '\n' ' ')
+  for id in $(xdotool search --onlyvisible --name '.*' 2>/dev/null); do
+    [[ $id == "$main" ]] && continue
+    (eval "$pointer"; px=$X py=$Y; eval "$(xdotool getwindowgeometry --shell "$id")"
+     ((WIDTH > 100 && HEIGHT < 200 && X > px - 40 && X < px + 40 && Y > py - HEIGHT - 40 && Y < py + 40))) &&
+      { echo "$id"; return 0; }
+  done
+  return 1
+}
+read_status() {
+  picture "$main" "$work/window.png" &&
     convert "$work/window.png" -gravity SouthWest -crop 420x24+0+0 +repage -resize 400% \
       -colorspace Gray "$work/status.png" 2>/dev/null &&
-    import -window root "$work/missing-port.png" 2>/dev/null &&
-    convert "$work/missing-port.png" -crop "900x80+$((X + 150))+$((Y + HEIGHT))" +repage -resize 300% \
-      -colorspace Gray "$work/tooltip.png" 2>/dev/null &&
     tesseract "$work/status.png" - -l pol --psm 7 2>/dev/null | tr '\n' ' ' >"$work/status.txt" &&
-    tesseract "$work/tooltip.png" - -l pol --psm 6 2>/dev/null | tr '\n' ' ' >"$work/tooltip.txt" &&
-    grep -qiE 'brak po' "$work/status.txt" && grep -qiE 'nie istnieje' "$work/tooltip.txt"
+    grep -qiE 'brak po' "$work/status.txt"
 }
+read_tooltip() {
+  local tip
+  tip=$(tooltip_window) || { point_at_status_panel; return 1; }
+  picture root "$work/missing-port.png" &&
+    picture "$tip" "$work/tooltip-window.png" &&
+    convert "$work/tooltip-window.png" -resize 300% -colorspace Gray "$work/tooltip.png" 2>/dev/null &&
+    tesseract "$work/tooltip.png" - -l pol --psm 6 2>/dev/null | tr '\n' ' ' >"$work/tooltip.txt" &&
+    grep -qiE 'nie istnieje' "$work/tooltip.txt"
+}
+touch "$work/status.txt" "$work/tooltip.txt"
 wait_until 20 read_status
 check "status panel 1 says \"$(cat "$work/status.txt")\"" grep -qiE 'brak połączenia.*COM' "$work/status.txt"
+point_at_status_panel
+wait_until 30 read_tooltip
 check "its tooltip says why in Polish: \"$(cat "$work/tooltip.txt")\"" \
   grep -qiE 'Port COM. nie istnieje' "$work/tooltip.txt"
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
@@ -256,7 +281,7 @@ echo "not a folder" >"$waga_dir"
 start_waga no-folder.log "$user_dir"
 check "a file where the Waga folder should be: an error box" wait_until 60 has_window '^Błąd$'
 box=$(window_of '^Błąd$')
-[[ -n $box ]] && import -frame -window "$box" "$work/no-folder.png" 2>/dev/null
+picture "$box" -frame "$work/no-folder.png"
 [[ -n $box ]] && xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null
 check "the program then ends without a window of its own" wait_until 30 bash -c "! kill -0 $waga_pid"
 rm -f "$waga_dir"
