@@ -137,10 +137,12 @@ start_waga() {  # start_waga <log> [folder]: waga.exe in the background, its pid
   waga_pid=$!
 }
 main_title='^Program do komunikacji z wagą\.$'
-# picture <window> <import options...>: import without a window would wait
-# for a click on one.
-picture() { [[ -n $1 ]] && import -window "$1" "${@:2}" 2>/dev/null; }
-window_of() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# Neither the scripted input nor a picture may hang the script: xdotool's
+# --sync waits for ever for a window that does not come, and import without
+# a window waits for a click on one.
+xdo() { timeout 10 xdotool "$@"; }
+picture() { [[ -n $1 ]] && timeout 10 import -window "$1" "${@:2}" 2>/dev/null; }
+window_of() { xdo search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 has_window() { [[ -n $(window_of "$1") ]]; }
 start_waga first.log
 first_pid=$waga_pid
@@ -190,7 +192,7 @@ second_pid=$waga_pid
 check "second start shows \"Program jest już w uruchomiony!\" (Błąd)" wait_until 60 has_window '^Błąd$'
 box=$(window_of '^Błąd$')
 picture "$box" -frame "$work/second-start.png"
-[[ -n $box ]] && xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null
+[[ -n $box ]] && xdo windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null
 check "second start ends after OK" wait_until 30 bash -c "! kill -0 $second_pid"
 snapshot >"$work/after-second"
 check "second start wrote nothing" cmp -s "$work/before-second" "$work/after-second"
@@ -200,13 +202,13 @@ check "first instance still runs" kill -0 "$first_pid"
 # The page "Bilans" through the menu (Alt+U, B), then its "Drukuj bilans".
 # A click that came before the page was shown is tried again.
 for _attempt in 1 2 3; do
-  xdotool windowactivate --sync "$main" key --clearmodifiers alt+u b 2>/dev/null
-  xdotool mousemove --window "$main" "$((origin_x + 722))" "$((origin_y + 88))" click 1 2>/dev/null
+  xdo windowactivate --sync "$main" key --clearmodifiers alt+u b 2>/dev/null
+  xdo mousemove --window "$main" "$((origin_x + 722))" "$((origin_y + 88))" click 1 2>/dev/null
   wait_until 20 has_window '^Informacja$' && break
 done
 check "\"Informację o bilansie skierowano na drukarkę.\" (Informacja)" has_window '^Informacja$'
 info=$(window_of '^Informacja$')
-[[ -n $info ]] && xdotool windowactivate --sync "$info" key --clearmodifiers Return 2>/dev/null
+[[ -n $info ]] && xdo windowactivate --sync "$info" key --clearmodifiers Return 2>/dev/null
 new_pdf() { find "$pdf_dir" /var/spool/cups-pdf -name '*.pdf' -newer "$work/started" -size +0 2>/dev/null | head -n 1; }
 has_pdf() { [[ -n $(new_pdf) ]]; }
 check "the job reached the cups-pdf queue" wait_until 90 has_pdf
@@ -219,7 +221,7 @@ check "the PDF holds the balance: Liczba ważeń: 2, Łączna masa: $total" pdf_
 # --- the display, then closing --------------------------------------------
 kill "$sim_pid" 2>/dev/null
 check "display shows the blank mark once the scale is silent" wait_until 20 blank_shown
-xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
+xdo windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
 check "program ends on Alt+F4" wait_until 30 bash -c "! kill -0 $first_pid"
 check "konfig.ini written at close with CR LF" \
   python3 scripts/windows_program_checks.py crlf "$waga_dir/konfig.ini" 12
@@ -232,18 +234,24 @@ check "started on COM7, which names no device" wait_until 90 has_window "$main_t
 main=$(window_of "$main_title")
 # Status panel 1 (from 105 pixels on, at the bottom) and its tooltip, read
 # off the screen. Qt shows tooltips in the active window only, and hides
-# them after a while: each try points at the panel afresh.
-eval "$(xdotool getwindowgeometry --shell "$main")"
+# them after a while: until it shows, the pointer comes to the panel afresh
+# every 3 seconds (a move restarts Qt's wait before a tooltip), each time at
+# another spot, for Wine sends no mouse move for a pointer that ends where
+# it last was.
+eval "$(xdo getwindowgeometry --shell "$main")"
+pointed=0 next_pointing=0
 point_at_status_panel() {
-  xdotool windowactivate --sync "$main" mousemove --window "$main" 150 "$((HEIGHT - 40))" \
-    mousemove --window "$main" 250 "$((HEIGHT - 10))" 2>/dev/null
+  ((SECONDS >= next_pointing)) || return 0
+  pointed=$((pointed + 1)) next_pointing=$((SECONDS + 3))
+  xdo windowactivate --sync "$main" 2>/dev/null
+  xdo mousemove --window "$main" "$((200 + pointed % 8 * 10))" "$((HEIGHT - 10))" 2>/dev/null
 }
 tooltip_window() {  # the small window that opened at the pointer: Qt's tooltip
   local pointer id
-  pointer=$(xdotool getmouselocation --shell | head -n 2 | tr '\n' ' ')
-  for id in $(xdotool search --onlyvisible --name '.*' 2>/dev/null); do
+  pointer=$(xdo getmouselocation --shell | head -n 2 | tr '\n' ' ')
+  for id in $(xdo search --onlyvisible --name '.*' 2>/dev/null); do
     [[ $id == "$main" ]] && continue
-    (eval "$pointer"; px=$X py=$Y; eval "$(xdotool getwindowgeometry --shell "$id")"
+    (eval "$pointer"; px=$X py=$Y; eval "$(xdo getwindowgeometry --shell "$id")"
      ((WIDTH > 100 && HEIGHT < 200 && X > px - 40 && X < px + 40 && Y > py - HEIGHT - 40 && Y < py + 40))) &&
       { echo "$id"; return 0; }
   done
@@ -272,7 +280,7 @@ point_at_status_panel
 wait_until 30 read_tooltip
 check "its tooltip says why in Polish: \"$(cat "$work/tooltip.txt")\"" \
   grep -qiE 'Port COM. nie istnieje' "$work/tooltip.txt"
-xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
+xdo windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null
 wait_until 30 bash -c "! kill -0 $waga_pid"
 
 # --- a working folder that cannot be made --------------------------------
@@ -282,7 +290,7 @@ start_waga no-folder.log "$user_dir"
 check "a file where the Waga folder should be: an error box" wait_until 60 has_window '^Błąd$'
 box=$(window_of '^Błąd$')
 picture "$box" -frame "$work/no-folder.png"
-[[ -n $box ]] && xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null
+[[ -n $box ]] && xdo windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null
 check "the program then ends without a window of its own" wait_until 30 bash -c "! kill -0 $waga_pid"
 rm -f "$waga_dir"
 mv "$waga_dir.kept" "$waga_dir"
