@@ -19,8 +19,10 @@ root=$PWD
 
 if [[ -z ${WAGA_ON_VIRTUAL_DISPLAY:-} ]]; then
   bash scripts/setup.sh test windows windows-test || exit 1
-  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
-  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  if command -v ccache >/dev/null; then
+    export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+    export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  fi
   installer=$(bash scripts/build-windows-program.sh | tail -n 1) || exit 1
   bash scripts/build.sh waga-sim >/dev/null || exit 1
   WAGA_ON_VIRTUAL_DISPLAY=1 WAGA_INSTALLER=$installer \
