@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include "ports/serial_devices.h"
 #include "serial/com_errors.h"
 #include "tests/ports/fake_tree.h"
+#include "tests/support/serial/pty_pair.h"
 
 namespace {
 
@@ -23,20 +23,6 @@ UserIdentity Jan() {
   user.pid = 1;
   return user;
 }
-
-struct Pty {
-  int master = -1, slave = -1;
-  std::string path;
-  Pty() {
-    char name[256] = {};
-    EXPECT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    path = name;
-  }
-  ~Pty() {
-    ::close(slave);
-    ::close(master);
-  }
-};
 
 gid_t GroupOf(const std::string& path) {
   struct stat st {};
@@ -114,7 +100,7 @@ TEST(DeviceFacts, GroupMembershipHoldersAndLocksFromAFakeTree) {
 }
 
 TEST(DeviceFacts, RealPseudoTerminalIsACharacterDeviceHeldByItsOpener) {
-  Pty pty;
+  PtyPair pty;
   FakeTree tree;
   tree.Link("dev/ttyUSB0", pty.path);
   tree.Put("group", "");

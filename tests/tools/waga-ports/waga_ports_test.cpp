@@ -2,8 +2,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <pty.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,11 +10,11 @@
 #include <vector>
 
 #include "tests/ports/fake_tree.h"
+#include "tests/support/serial/pty_pair.h"
+#include "tests/support/spawned_program.h"
 #include "tools/waga-ports/listen.h"
 #include "tools/waga-ports/ports_options.h"
 #include "tools/waga-ports/ports_report.h"
-
-extern char** environ;
 
 namespace {
 
@@ -28,18 +26,6 @@ std::optional<PortsOptions> Parse(std::vector<const char*> args, std::string& er
   return ParsePortsOptions(static_cast<int>(args.size()), args.data(), error);
 }
 
-struct Pty {
-  int master = -1, slave = -1;
-  std::string path;
-  Pty() {
-    char name[256] = {};
-    EXPECT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    path = name;
-    ::close(slave);  // the tool opens it on its own
-  }
-  ~Pty() { ::close(master); }
-};
-
 // Runs waga-ports; `whenSaid` is written to `input` once the output holds
 // `cue`. Returns the exit status and the output.
 struct ToolRun {
@@ -49,28 +35,15 @@ struct ToolRun {
 ToolRun RunTool(std::vector<std::string> args, int input = -1, const std::string& cue = "",
             const std::string& whenSaid = "") {
   args.insert(args.begin(), WAGA_PORTS_PATH);
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  int out[2];
-  EXPECT_EQ(pipe(out), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 2);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  pid_t pid = 0;
-  EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
+  const SpawnedProgram tool = Spawn(std::move(args), true);
   ToolRun run;
   bool cued = cue.empty();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   for (;;) {
-    pollfd fd{out[0], POLLIN, 0};
+    pollfd fd{tool.output, POLLIN, 0};
     if (::poll(&fd, 1, 1000) < 0 || std::chrono::steady_clock::now() > deadline) break;
     char chunk[4096];
-    const ssize_t n = ::read(out[0], chunk, sizeof chunk);
+    const ssize_t n = ::read(tool.output, chunk, sizeof chunk);
     if (n == 0) break;
     if (n > 0) run.output.append(chunk, static_cast<std::size_t>(n));
     if (!cued && run.output.find(cue) != std::string::npos) {
@@ -78,9 +51,9 @@ ToolRun RunTool(std::vector<std::string> args, int input = -1, const std::string
       EXPECT_EQ(::write(input, whenSaid.data(), whenSaid.size()), static_cast<ssize_t>(whenSaid.size()));
     }
   }
-  ::close(out[0]);
+  ::close(tool.output);
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  ::waitpid(tool.pid, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
@@ -160,7 +133,8 @@ TEST(WagaPortsReport, DevicesAndMappingOfAFakeTree) {
 
 TEST(WagaPortsMap, WritesCharacterDevicesOnly) {
   FakeTree tree;
-  Pty pty;
+  PtyPair pty;
+  pty.CloseSlave();  // the tool opens it on its own
   tree.Link("dev/pts", "/dev/pts");
   const std::string dir = tree.Make("work");
   tree.Put("work/porty.ini", "; moje porty\nCOM1=/dev/ttyS0\n");
@@ -198,7 +172,8 @@ TEST(WagaPortsListen, BytesShownAndSpeedJudged) {
 
 TEST(WagaPortsTool, ListensOnAPseudoTerminalAsTheProgramWould) {
   FakeTree tree;
-  Pty pty;
+  PtyPair pty;
+  pty.CloseSlave();  // the tool opens it on its own
   const std::string dir = tree.Make("work");
   tree.Put("work/porty.ini", "COM4=" + pty.path + "\r\n");
   tree.Put("work/konfig.ini", "Predkosc_transmisji=9600\r\n");

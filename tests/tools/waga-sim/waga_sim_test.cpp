@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "serial/net/com_port_control.h"
+#include "tests/support/spawned_program.h"
 #include "tests/support/temp_dir.h"
 #include "tools/waga-sim/com_port_server.h"
 #include "tools/waga-sim/porty_ini.h"
@@ -91,19 +91,9 @@ TEST(WagaSim, SendsWhatItLogsAndStopsOnSigterm) {
   std::vector<std::string> args{WAGA_SIM_PATH, "--baud", "0", "--interval", "0", "--repeat", "1",
                                 "--seed", "5", "--log", log, "--script",
                                 "reading:2,balance:2,eol:cr,text:x y,eol:lf,garbage:3,text:END"};
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  pid_t pid = -1;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  FILE* output = fdopen(out[0], "r");
+  const auto [pid, stdoutPipe] = Spawn(args, false);
+  ASSERT_GT(pid, 0);  // a kill below must never reach -1
+  FILE* output = fdopen(stdoutPipe, "r");
   char path[256] = {};
   ASSERT_TRUE(fgets(path, sizeof path, output));  // the simulator prints it at once
   fclose(output);
