@@ -123,6 +123,17 @@ class TCustomComPort {
   std::int32_t StartReadString(std::string& text, std::int32_t count, PendingIo& io);
   // EComPort 4 without a PendingIo; 10, or 3 (read) / 2 (write) on failure.
   std::int32_t WaitForPendingIo(PendingIo* io);
+  // Sends all `count` bytes and returns `count`, or raises EComPort 2 with
+  // the system error (a closed port, a device that failed, or one that did
+  // not take the bytes within WriteTimeoutMs). UI thread.
+  std::int32_t Write(const void* buffer, std::int32_t count);
+  std::int32_t WriteString(const std::string& text);
+  // How long a write of `count` bytes may take: WriteTotalMultiplier per
+  // byte plus WriteTotalConstant, at most kMaxWriteTimeoutMs. Where both are
+  // 0 (the device would wait without limit) the default write timeouts
+  // stand in: 100 ms per byte plus 1000 ms.
+  std::uint32_t WriteTimeoutMs(std::uint32_t count) const;
+  static constexpr std::uint32_t kMaxWriteTimeoutMs = 60000;
   // Bytes waiting in the input queue; clears the line errors (EComPort 10).
   std::int32_t InputQueueCount();
   // The line errors since the last query, which clears them (EComPort 10).

@@ -1,7 +1,9 @@
 // Reading received data, the input queue count, line errors and modem
 // lines, and the Process operations that the event thread's deliveries run.
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <utility>
 
 #include "serial/com_port.h"
@@ -96,6 +98,33 @@ std::int32_t TCustomComPort::Read(void* buffer, std::int32_t count) {
     FreePendingIo(io);
     throw;
   }
+}
+
+std::uint32_t TCustomComPort::WriteTimeoutMs(std::uint32_t count) const {
+  // The fields go to the device by their 32-bit pattern, -1 as the maximum.
+  std::uint64_t multiplier = static_cast<std::uint32_t>(timeouts_->WriteTotalMultiplier());
+  std::uint64_t constant = static_cast<std::uint32_t>(timeouts_->WriteTotalConstant());
+  if (multiplier == 0 && constant == 0) {
+    const TComTimeouts defaults;
+    multiplier = static_cast<std::uint32_t>(defaults.WriteTotalMultiplier());
+    constant = static_cast<std::uint32_t>(defaults.WriteTotalConstant());
+  }
+  const std::uint64_t total = multiplier * count + constant;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, kMaxWriteTimeoutMs));
+}
+
+std::int32_t TCustomComPort::Write(const void* buffer, std::int32_t count) {
+  const std::uint32_t size = ReadCount(count);
+  std::uint32_t written = 0;
+  const int error = device_ ? device_->Write(static_cast<const char*>(buffer), size, WriteTimeoutMs(size), written)
+                            : kNoDevice;
+  if (error != 0) throw EComPort(ecWriteFailed, error);
+  return static_cast<std::int32_t>(written);
+}
+
+std::int32_t TCustomComPort::WriteString(const std::string& text) {
+  if (text.size() > static_cast<std::size_t>(INT32_MAX)) throw EComPort(ecWriteFailed, EINVAL);
+  return Write(text.data(), static_cast<std::int32_t>(text.size()));
 }
 
 std::int32_t TCustomComPort::InputQueueCount() {

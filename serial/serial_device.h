@@ -147,6 +147,12 @@ class SerialDevice {
   }
   // Reads what has arrived, at most `count` bytes, without waiting.
   virtual int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) = 0;
+  // Sends all `count` bytes, waiting for the device to take them at most
+  // `timeoutMs` in all. `written` receives how many went out; a write that
+  // ran out of time returns the system's timeout number (ETIMEDOUT,
+  // ERROR_TIMEOUT) with `written` short of `count`.
+  virtual int Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+                    std::uint32_t& written) = 0;
   // MS_*_ON bits; a device without modem lines reports all lines off.
   virtual int ModemStatus(std::uint32_t& status) = 0;
   virtual int Purge(std::uint32_t flags) = 0;

@@ -247,10 +247,15 @@ void NetSerialDevice::PumpLocked() {
 }
 
 int NetSerialDevice::SendLocked(const std::string& bytes, bool mayWait) {
+  std::size_t sent = 0;
+  return SendLocked(bytes, mayWait ? kReplyTimeoutMs : 0, sent);
+}
+
+int NetSerialDevice::SendLocked(const std::string& bytes, std::uint32_t waitMs, std::size_t& sent) {
+  sent = 0;
   const int fd = fd_.load();
   if (fd < 0) return EBADF;
-  std::size_t sent = 0;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
   while (sent < bytes.size()) {
     const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
     if (n >= 0) {
@@ -263,12 +268,42 @@ int NetSerialDevice::SendLocked(const std::string& bytes, bool mayWait) {
       HangUpLocked();
       return error;
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (!mayWait || left <= 0) return ETIMEDOUT;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return ETIMEDOUT;
     pollfd pfd{fd, POLLOUT, 0};
-    ::poll(&pfd, 1, static_cast<int>(left));
+    ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left, 1000)));
   }
   return 0;
+}
+
+int NetSerialDevice::Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+                           std::uint32_t& written) {
+  written = 0;
+  if (fd_.load() < 0) return EBADF;
+  if (count == 0) return 0;
+  // The lock is held for the whole write, so that no Telnet answer of the
+  // event thread lands between the two bytes of a doubled 0xFF.
+  std::lock_guard lock(mutex_);
+  PumpLocked();
+  if (hungUp_) return EPIPE;
+  const bool telnet = target_.protocol == NetProtocol::Rfc2217;
+  const std::string wire = telnet ? TelnetEscaped(buffer, count) : std::string(buffer, count);
+  std::size_t sent = 0;
+  const int error = SendLocked(wire, timeoutMs, sent);
+  if (!telnet) {
+    written = static_cast<std::uint32_t>(sent);
+  } else {
+    // The data bytes that went out whole: a doubled 0xFF counts once, and
+    // only when both of its bytes are on the wire.
+    for (std::size_t i = 0; i < sent; ++i) {
+      if (static_cast<unsigned char>(wire[i]) == telnet::IAC) {
+        if (i + 1 >= sent) break;
+        ++i;
+      }
+      ++written;
+    }
+  }
+  return error;
 }
 
 void NetSerialDevice::HangUpLocked() {

@@ -47,6 +47,8 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   void ResetStop() override;
   int QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) override;
   int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) override;
+  int Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+            std::uint32_t& written) override;
   int ModemStatus(std::uint32_t& status) override;
   int Purge(std::uint32_t flags) override;
   void Close() override;
@@ -79,6 +81,8 @@ class NetSerialDevice final : public SerialDevice, private TelnetSink {
   void PumpLocked();
   // Sends everything, waiting for room in the socket only when `mayWait`.
   int SendLocked(const std::string& bytes, bool mayWait);
+  // Sends everything within `waitMs`; `sent` receives how many bytes went.
+  int SendLocked(const std::string& bytes, std::uint32_t waitMs, std::size_t& sent);
   void HangUpLocked();
   void SetModemStatusLocked(std::uint32_t status);
   std::size_t QueuedLocked() const { return queue_.size() - head_; }

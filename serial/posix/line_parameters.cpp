@@ -47,6 +47,8 @@ int ParityFlags(std::uint8_t parity, std::uint32_t& flags) {
 
 }  // namespace
 
+bool IsKernelStandardRate(std::uint32_t rate) { return RateCodeFor(rate) != kArbitraryRateCode; }
+
 std::uint32_t RateCodeFor(std::uint32_t rate) {
   for (const RateCode& entry : kRateCodes) {
     if (entry.rate == rate) return entry.code;

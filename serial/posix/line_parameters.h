@@ -27,6 +27,11 @@ ModemLineRequest HeldModemLines(const DeviceControlBlock& block);
 // kArbitraryRateCode for a rate that has none.
 std::uint32_t RateCodeFor(std::uint32_t rate);
 
+// True for the rates the kernel has a fixed code for: the standard speeds,
+// which every serial driver can set; other rates need the arbitrary-rate
+// code, which many adapters refuse.
+bool IsKernelStandardRate(std::uint32_t rate);
+
 // True when the line state read back after applying `wanted` has every
 // field that the component asks for: byte size, parity (mark and space
 // included), stop bits, RTS/CTS and XON/XOFF flow control, parity checking

@@ -24,7 +24,11 @@ int MappedSerialDevice::Open(const std::string& port) {
   const PortMapEntry mapping = MappingForPort(port, mapText);
   PortLineFormat format;
   std::string why;
-  if (!ParseLineFormat(mapping.format, format, why)) return Refuse(port, why);
+  if (override_) {
+    format = *override_;
+  } else if (!ParseLineFormat(mapping.format, format, why)) {
+    return Refuse(port, why);
+  }
 
   // The device of the last open is kept while the target stays the same, so
   // that a slow host name lookup it started is waited for again.
@@ -110,6 +114,12 @@ int MappedSerialDevice::QueueStatus(std::uint32_t& inputCount, std::uint32_t& er
 int MappedSerialDevice::ClearErrors(std::uint32_t& errors) {
   errors = 0;
   return device_ ? device_->ClearErrors(errors) : EBADF;
+}
+
+int MappedSerialDevice::Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+                              std::uint32_t& written) {
+  written = 0;
+  return device_ ? device_->Write(buffer, count, timeoutMs, written) : EBADF;
 }
 
 int MappedSerialDevice::Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) {

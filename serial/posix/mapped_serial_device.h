@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "serial/line_format.h"
@@ -20,6 +21,11 @@ class MappedSerialDevice final : public SerialDevice {
   explicit MappedSerialDevice(std::string portMapFile = kPortMapFileName);
   ~MappedSerialDevice() override;
 
+  // A line format that stands in place of the one of the porty.ini line at
+  // the next opens, for trying formats on a scale whose format is not known;
+  // nothing brings back porty.ini's.
+  void OverrideLineFormat(const std::optional<PortLineFormat>& format) { override_ = format; }
+
   int Open(const std::string& port) override;
   bool IsOpen() const override { return device_ && device_->IsOpen(); }
   std::string OpenFailureDetail() const override;
@@ -33,6 +39,8 @@ class MappedSerialDevice final : public SerialDevice {
   int QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) override;
   int ClearErrors(std::uint32_t& errors) override;
   int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) override;
+  int Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+            std::uint32_t& written) override;
   int ModemStatus(std::uint32_t& status) override;
   int Purge(std::uint32_t flags) override;
   void Close() override;
@@ -48,6 +56,7 @@ class MappedSerialDevice final : public SerialDevice {
   PosixSerialDevice* terminal_ = nullptr;  // device_ when it is a terminal device
   std::string target_;
   PortLineFormat format_;
+  std::optional<PortLineFormat> override_;
   std::string detail_;
   std::mutex stopMutex_;
   bool stopRaised_ = false;

@@ -100,7 +100,13 @@ std::string_view TrimMapBlanks(std::string_view text) {
   return text;
 }
 
-std::string PortMapTextWith(std::string_view rest, const std::string& port, const std::string& target) {
+namespace {
+
+// The text with the line that counts for the port rewritten by `rewrite`, or
+// `appended` added at the end when there is none.
+template <typename Rewrite>
+std::string WithPortLine(std::string_view rest, const std::string& port, Rewrite rewrite,
+                         const std::string& appended) {
   std::string result;
   if (rest.starts_with(kUtf8Bom)) {
     result += kUtf8Bom;
@@ -111,15 +117,39 @@ std::string PortMapTextWith(std::string_view rest, const std::string& port, cons
     std::string_view line = NextLine(rest);
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (!written && IsLineOf(line, TrimMapBlanks(port))) {
-      result += Rewritten(line, port, target);
+      result += rewrite(line);
       written = true;
     } else {
       result += line;
     }
     result += "\r\n";
   }
-  if (!written) result += port + "=" + target + "\r\n";
+  if (!written) result += appended + "\r\n";
   return result;
+}
+
+}  // namespace
+
+std::string PortMapTextWith(std::string_view rest, const std::string& port, const std::string& target) {
+  return WithPortLine(
+      rest, port, [&](std::string_view line) { return Rewritten(line, port, target); },
+      port + "=" + target);
+}
+
+std::string PortMapTextWithFormat(std::string_view text, const std::string& port, const std::string& format) {
+  const auto line = [&](const std::string& target) {
+    return port + "=" + target + (format.empty() ? "" : " " + format);
+  };
+  return WithPortLine(
+      text, port,
+      [&](std::string_view old) { return line(ParsePortMapLine(old)->entry.target); },
+      line(MappingForPort(port, text).target));
+}
+
+int WritePortMapFormat(const std::string& file, const std::string& port, const std::string& format) {
+  std::string text;
+  if (int error = ReadPortMapFile(file, text)) return error;
+  return ReplaceStoredFile(file, PortMapTextWithFormat(text, port, format));
 }
 
 int WritePortMapLine(const std::string& file, const std::string& port, const std::string& target) {

@@ -58,3 +58,13 @@ std::string PortMapTextWith(std::string_view text, const std::string& port, cons
 // Rewrites `file` with PortMapTextWith (ReplaceStoredFile); returns 0 or the
 // errno of the failed step, the old file then staying as it was.
 int WritePortMapLine(const std::string& file, const std::string& port, const std::string& target);
+
+// The text of porty.ini with the line format of `port` set to `format`
+// ("7E1", empty: none): the line that counts for the port keeps its target
+// and gets the format in place of whatever followed the target; without such
+// a line one with the port's default device is appended. Every other line
+// stays as PortMapTextWith keeps it.
+std::string PortMapTextWithFormat(std::string_view text, const std::string& port, const std::string& format);
+
+// Rewrites `file` with PortMapTextWithFormat, as WritePortMapLine does.
+int WritePortMapFormat(const std::string& file, const std::string& port, const std::string& format);

@@ -9,7 +9,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 #include "serial/posix/line_parameters.h"
 #include "serial/posix/line_state.h"
@@ -382,6 +384,33 @@ int PosixSerialDevice::Read(char* buffer, std::uint32_t count, std::uint32_t& by
   return 0;
 }
 
+int PosixSerialDevice::Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+                             std::uint32_t& written) {
+  written = 0;
+  if (fd_ < 0) return EBADF;
+  // The descriptor is non-blocking: what the driver's queue does not take
+  // now is waited for with poll, never past the deadline.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (written < count) {
+    const ssize_t n = ::write(fd_, buffer + written, count - written);
+    if (n > 0) {
+      written += static_cast<std::uint32_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return errno;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) return ETIMEDOUT;
+    pollfd fds{fd_, POLLOUT, 0};
+    const int ready = ::poll(&fds, 1, static_cast<int>(std::min<long long>(left, 1000)));
+    if (ready < 0 && errno != EINTR) return errno;
+    // A device that hung up would report it at once on every poll.
+    if (ready > 0 && (fds.revents & POLLNVAL)) return EBADF;
+    if (ready > 0 && (fds.revents & (POLLERR | POLLHUP))) return EIO;
+  }
+  return 0;
+}
+
 int PosixSerialDevice::ModemStatus(std::uint32_t& status) {
   status = 0;
   if (fd_ < 0) return EBADF;
@@ -397,7 +426,8 @@ int PosixSerialDevice::ModemStatus(std::uint32_t& status) {
 
 int PosixSerialDevice::Purge(std::uint32_t flags) {
   if (fd_ < 0) return EBADF;
-  // Reads never block and nothing is written, so there is nothing to abort.
+  // Reads never block and writes end within their time, so there is
+  // nothing to abort.
   const bool input = (flags & purge::RXCLEAR) != 0;
   const bool output = (flags & purge::TXCLEAR) != 0;
   if (!input && !output) return 0;

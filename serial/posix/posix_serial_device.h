@@ -40,6 +40,8 @@ class PosixSerialDevice final : public SerialDevice {
   int QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) override;
   int ClearErrors(std::uint32_t& errors) override;
   int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) override;
+  int Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+            std::uint32_t& written) override;
   int ModemStatus(std::uint32_t& status) override;
   int Purge(std::uint32_t flags) override;
   void Close() override;

@@ -10,6 +10,8 @@ int LastError() { return static_cast<int>(GetLastError()); }
 int Result(BOOL ok) { return ok ? 0 : LastError(); }
 
 constexpr int kNotOpen = ERROR_INVALID_HANDLE;
+// How long after its own timeouts a write is waited for before it is cancelled.
+constexpr DWORD kWriteGraceMs = 500;
 
 }  // namespace
 
@@ -168,6 +170,41 @@ int Win32SerialDevice::Read(char* buffer, std::uint32_t count, std::uint32_t& by
     } else {
       bytesRead = transferred;
     }
+  }
+  CloseHandle(record.hEvent);
+  return error;
+}
+
+int Win32SerialDevice::Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+                             std::uint32_t& written) {
+  written = 0;
+  if (!IsOpen()) return kNotOpen;
+  if (count == 0) return 0;
+  OVERLAPPED record{};
+  record.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (record.hEvent == nullptr) return LastError();
+  int error = 0;
+  DWORD transferred = 0;
+  if (!WriteFile(handle_, buffer, count, nullptr, &record) && GetLastError() != ERROR_IO_PENDING) {
+    error = LastError();
+  } else {
+    // The driver ends the write by the timeouts set with SetCommTimeouts;
+    // the wait is bounded as well, a little after them, for a driver that
+    // keeps none (write timeouts 0/0) or does not keep them.
+    const DWORD limit = timeoutMs > INFINITE - 1 - kWriteGraceMs ? INFINITE - 1 : timeoutMs + kWriteGraceMs;
+    const DWORD waited = WaitForSingleObject(record.hEvent, limit);
+    if (waited != WAIT_OBJECT_0) {
+      error = waited == WAIT_TIMEOUT ? ERROR_TIMEOUT : LastError();
+      // The record lives on this stack: the write must be over before it goes.
+      CancelIoEx(handle_, &record);
+      GetOverlappedResult(handle_, &record, &transferred, TRUE);
+    } else if (!GetOverlappedResult(handle_, &record, &transferred, FALSE)) {
+      error = LastError();
+    } else if (transferred < count) {
+      // A write that the driver's own timeout ended succeeds with less.
+      error = ERROR_TIMEOUT;
+    }
+    written = transferred;
   }
   CloseHandle(record.hEvent);
   return error;

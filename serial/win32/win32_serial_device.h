@@ -34,6 +34,8 @@ class Win32SerialDevice final : public SerialDevice {
   void ResetStop() override;
   int QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) override;
   int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) override;
+  int Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+            std::uint32_t& written) override;
   int ModemStatus(std::uint32_t& status) override;
   int Purge(std::uint32_t flags) override;
   void Close() override;

@@ -2,7 +2,8 @@
 
 // A serial server for tests on 127.0.0.1: answers Telnet with COM port
 // control as the simulator does (or stays silent), and sends what the test
-// scripts: data, modem and line state notifications. One client at a time;
+// scripts: data, modem and line state notifications. It keeps every byte the
+// client sent, as it came over the wire, and can be told to stop reading. One client at a time;
 // it runs on a thread of its own, and every call of the test is handed to
 // that thread under one lock.
 
@@ -68,24 +69,28 @@ class ScriptedComPortServer {
     SendRaw(ComPortCommand(cpc::kServerOffset + cpc::NotifyLineState, state));
   }
 
+  // Every byte received from the client, Telnet commands and escapes included.
+  std::string Wire() { return Locked([&] { return wire_; }); }
+  // From now on the client's bytes stay unread in the socket.
+  void StopReading() {
+    reading_ = false;
+    Wake();
+  }
+
   bool Connected() const { return connected_; }
-  bool ComPortEnabled() {
-    std::lock_guard lock(mutex_);
-    return server_.ComPortEnabled();
-  }
-  int Purges() {
-    std::lock_guard lock(mutex_);
-    return server_.Purges();
-  }
-  std::uint32_t Rate() {
-    std::lock_guard lock(mutex_);
-    return server_.Rate();
-  }
+  bool ComPortEnabled() { return Locked([&] { return server_.ComPortEnabled(); }); }
+  int Purges() { return Locked([&] { return server_.Purges(); }); }
+  std::uint32_t Rate() { return Locked([&] { return server_.Rate(); }); }
   int Clients() const { return clients_; }
 
   std::uint16_t port = 0;
 
  private:
+  template <typename Read>
+  auto Locked(Read read) -> decltype(read()) {
+    std::lock_guard lock(mutex_);
+    return read();
+  }
   void Wake() {
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = write(wake_, &one, sizeof one);
@@ -93,18 +98,20 @@ class ScriptedComPortServer {
 
   void Run() {
     while (!stop_) {
-      short clientEvents = POLLIN;
+      short clientEvents = reading_ ? POLLIN : 0;
       {
         std::lock_guard lock(mutex_);
         if (!outbox_.empty()) clientEvents |= POLLOUT;
       }
+      // A client that is not read is not watched either: its hang-up would
+      // wake every poll.
       pollfd fds[3] = {{wake_, POLLIN, 0}, {listener_, POLLIN, 0}, {client_, clientEvents, 0}};
-      poll(fds, client_ >= 0 ? 3 : 2, -1);
+      poll(fds, client_ >= 0 && clientEvents != 0 ? 3 : 2, -1);
       std::uint64_t drained = 0;
       [[maybe_unused]] const ssize_t n = read(wake_, &drained, sizeof drained);
       std::lock_guard lock(mutex_);
       if (fds[1].revents & POLLIN) Accept();
-      if (client_ >= 0 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) Receive();
+      if (client_ >= 0 && reading_ && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) Receive();
       // Only what the socket takes now: a client that does not read holds
       // the rest here, never this thread.
       if (client_ >= 0 && !outbox_.empty()) {
@@ -134,6 +141,7 @@ class ScriptedComPortServer {
       connected_ = false;
       return;
     }
+    wire_.append(buffer, static_cast<std::size_t>(n));
     if (mode_ == Mode::Silent) return;
     server_.Feed(buffer, static_cast<std::size_t>(n));
     outbox_ += server_.TakeReplies();
@@ -145,9 +153,11 @@ class ScriptedComPortServer {
   int client_ = -1;
   std::atomic<bool> stop_{false};
   std::atomic<bool> connected_{false};
+  std::atomic<bool> reading_{true};
   std::atomic<int> clients_{0};
   std::mutex mutex_;
   ComPortServer server_;
   std::string outbox_;
+  std::string wire_;
   std::thread thread_;
 };

@@ -27,6 +27,8 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/stop_program.h"
+
 extern char** environ;
 
 namespace ser2net_test {
@@ -149,9 +151,7 @@ class Ser2netServer {
 
   void Stop() {
     if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
+    StopProgram(pid_);
     pid_ = -1;
   }
 

@@ -50,6 +50,14 @@ TEST(PortMapEdit, ReplacesTheLineThatCountsAndKeepsTheRest) {
   EXPECT_EQ(PortMapTextWith("COM4=\nCOM4 = /dev/a\n", "COM4", "/dev/b"), "COM4=\r\nCOM4=/dev/b\r\n");
 }
 
+TEST(PortMapEdit, SetsTheFormatOfTheLineThatCountsAndKeepsTheRest) {
+  const std::string before = "; Waga\ncom3 = /dev/ttyUSB1 8N1\nCOM2 = rfc2217://h:7 8N1 rtscts\r\nCOM2=/dev/x\n";
+  EXPECT_EQ(PortMapTextWithFormat(before, "COM2", "7E1"),
+            "; Waga\r\ncom3 = /dev/ttyUSB1 8N1\r\nCOM2=rfc2217://h:7 7E1\r\nCOM2=/dev/x\r\n");
+  // Without a line the port's default device gets one.
+  EXPECT_EQ(PortMapTextWithFormat("COM1=/dev/a\n", "COM4", "8O1"), "COM1=/dev/a\r\nCOM4=/dev/ttyS3 8O1\r\n");
+}
+
 TEST(PortMapEdit, AppendsAMissingPortAndKeepsTheMark) {
   EXPECT_EQ(PortMapTextWith("", "COM1", "/dev/ttyACM0"), "COM1=/dev/ttyACM0\r\n");
   EXPECT_EQ(PortMapTextWith("\xEF\xBB\xBF" "COM3=/dev/x", "COM2", "/dev/y"),

@@ -1,7 +1,9 @@
 // The component on the Windows device under Wine: scripts/test-windows.sh
 // links the COM names of WAGA_WINE_PTY_PORTS to pseudo-terminals and writes
 // whatever a test puts into the FIFO <WAGA_WINE_PTY_FEEDS>\to-COMn on the
-// master, as the scale would send it. The test thread is the UI thread and
+// master, as the scale would send it; what the component writes collects in
+// <WAGA_WINE_PTY_FEEDS>\from-COMn, and 'h' / 'r' into ctl-COMn hold and
+// resume the reading of the master. The test thread is the UI thread and
 // serves the hand-off.
 #include <gtest/gtest.h>
 
@@ -76,6 +78,10 @@ class LoggedDevice final : public SerialDevice {
   int Read(char* buffer, std::uint32_t count, std::uint32_t& read) override {
     return real_.Read(buffer, count, read);
   }
+  int Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+            std::uint32_t& written) override {
+    return real_.Write(buffer, count, timeoutMs, written);
+  }
   int ModemStatus(std::uint32_t& status) override {
     return Log("GetCommModemStatus", real_.ModemStatus(status));
   }
@@ -141,14 +147,40 @@ class ComOnWine : public ::testing::Test {
     return port;
   }
 
-  void Send(const std::string& bytes) {
-    HANDLE feed = CreateFileA((feeds_ + "\\to-" + portName_).c_str(), GENERIC_WRITE, 0, nullptr,
+  void Send(const std::string& bytes, const std::string& fifo = "to-") {
+    HANDLE feed = CreateFileA((feeds_ + "\\" + fifo + portName_).c_str(), GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(feed, INVALID_HANDLE_VALUE) << GetLastError();
     DWORD written = 0;
     EXPECT_TRUE(WriteFile(feed, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     EXPECT_EQ(written, bytes.size());
     CloseHandle(feed);
+  }
+
+  // Everything the component has written to the port so far.
+  std::string Sent() {
+    HANDLE file = CreateFileA((feeds_ + "\\from-" + portName_).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string all;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) all.append(buffer, got);
+    CloseHandle(file);
+    return all;
+  }
+
+  bool SentEndsWith(const std::string& bytes) {
+    const auto deadline = std::chrono::steady_clock::now() + kLimit;
+    for (;;) {
+      const std::string all = Sent();
+      if (all.size() >= bytes.size() && all.compare(all.size() - bytes.size(), bytes.size(), bytes) == 0) {
+        return true;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      Sleep(10);
+    }
   }
 
   bool ServeUntilReceived(const std::string& text) {
@@ -295,4 +327,37 @@ TEST_F(ComOnWine, CloseCompletesADeliveryWaitingForTheUiThreadThenEndsTheThread)
   port_->Open();
   Send("again");
   EXPECT_TRUE(ServeUntilReceived("again")) << received_;
+}
+
+TEST_F(ComOnWine, WrittenBytesReachTheLineAndAStuckOrClosedLineGivesCode2) {
+  port_->Open();
+  const std::string request = std::string("SI\r\n\x1BP\xFF", 7) + std::string(1, '\0') + "T";
+  EXPECT_EQ(port_->WriteString(request), static_cast<std::int32_t>(request.size()));
+  EXPECT_TRUE(SentEndsWith(request)) << testing::PrintToString(Sent());
+
+  // The other end stops taking bytes: the write gives up, bounded by the
+  // write timeouts, and leaves the port open.
+  Send("h", "ctl-");
+  port_->Timeouts().SetWriteTotalMultiplier(0);
+  port_->Timeouts().SetWriteTotalConstant(200);
+  try {
+    port_->WriteString(std::string(1 << 20, 'x'));
+    ADD_FAILURE() << "a write that the line did not take was reported as done";
+  } catch (const EComPort& e) {
+    EXPECT_EQ(e.ErrorCode(), ecWriteFailed);
+    EXPECT_EQ(e.SystemError(), ERROR_TIMEOUT) << e.what();
+  }
+  EXPECT_TRUE(port_->Connected());
+  Send("r", "ctl-");
+  EXPECT_EQ(port_->WriteString("Q\r\n"), 3);
+  EXPECT_TRUE(SentEndsWith("Q\r\n")) << Sent().size();
+
+  port_->Close();
+  try {
+    port_->WriteString("Q\r\n");
+    ADD_FAILURE() << "wrote to a closed port";
+  } catch (const EComPort& e) {
+    EXPECT_EQ(e.ErrorCode(), ecWriteFailed);
+    EXPECT_EQ(e.SystemError(), ERROR_INVALID_HANDLE);
+  }
 }

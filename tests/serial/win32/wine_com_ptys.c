@@ -33,6 +33,9 @@ int main(int argc, char** argv) {
   int masters[kMaxPorts];
   int slaves[kMaxPorts];
   int feeds[kMaxPorts];
+  int controls[kMaxPorts];
+  int sent[kMaxPorts];
+  int held[kMaxPorts];
   for (int i = 0; i < ports; ++i) {
     const char* port = argv[3 + i];
     char slaveName[128];
@@ -60,18 +63,29 @@ int main(int argc, char** argv) {
     // Read and write: a writer that closes never makes the FIFO read end of file.
     feeds[i] = open(fifo, O_RDWR | O_NONBLOCK);
     if (feeds[i] < 0) Fail("open", fifo);
+    snprintf(fifo, sizeof fifo, "%s/ctl-%s", argv[2], port);
+    unlink(fifo);
+    if (mkfifo(fifo, 0600) != 0) Fail("mkfifo", fifo);
+    controls[i] = open(fifo, O_RDWR | O_NONBLOCK);
+    if (controls[i] < 0) Fail("open", fifo);
+    char file[4096];
+    snprintf(file, sizeof file, "%s/from-%s", argv[2], port);
+    sent[i] = open(file, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
+    if (sent[i] < 0) Fail("open", file);
+    held[i] = 0;
   }
   printf("ready\n");
   fflush(stdout);
 
-  struct pollfd fds[1 + 2 * kMaxPorts];
+  struct pollfd fds[1 + 3 * kMaxPorts];
   for (;;) {
     fds[0] = (struct pollfd){STDIN_FILENO, POLLIN, 0};
     for (int i = 0; i < ports; ++i) {
       fds[1 + i] = (struct pollfd){feeds[i], POLLIN, 0};
-      fds[1 + ports + i] = (struct pollfd){masters[i], POLLIN, 0};
+      fds[1 + ports + i] = (struct pollfd){held[i] ? -1 : masters[i], POLLIN, 0};
+      fds[1 + 2 * ports + i] = (struct pollfd){controls[i], POLLIN, 0};
     }
-    if (poll(fds, (nfds_t)(1 + 2 * ports), -1) < 0) {
+    if (poll(fds, (nfds_t)(1 + 3 * ports), -1) < 0) {
       if (errno == EINTR) continue;
       Fail("poll", "");
     }
@@ -89,9 +103,14 @@ int main(int argc, char** argv) {
           if (put > 0) done += put;
         }
       }
-      // What the program sends (nothing, today) is read and dropped.
+      if (fds[1 + 2 * ports + i].revents & POLLIN) {
+        char command = 0;
+        if (read(controls[i], &command, 1) == 1) held[i] = command == 'h';
+      }
       if (fds[1 + ports + i].revents & POLLIN) {
-        if (read(masters[i], buffer, sizeof buffer) < 0 && errno != EAGAIN) Fail("read", argv[3 + i]);
+        const ssize_t got = read(masters[i], buffer, sizeof buffer);
+        if (got < 0 && errno != EAGAIN) Fail("read", argv[3 + i]);
+        if (got > 0 && write(sent[i], buffer, (size_t)got) != got) Fail("write", "from-");
       }
     }
   }

@@ -111,6 +111,16 @@ int FakeSerialDevice::Read(char* buffer, std::uint32_t count, std::uint32_t& byt
   return 0;
 }
 
+int FakeSerialDevice::Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+                            std::uint32_t& written) {
+  std::lock_guard lock(mutex_);
+  written = 0;
+  FakeDeviceCall call{"Write", {count, timeoutMs}, std::string(buffer, count), {}, {}};
+  const int error = Enter(std::move(call), true);
+  if (error == 0) written = count;
+  return error;
+}
+
 int FakeSerialDevice::ModemStatus(std::uint32_t& status) {
   std::lock_guard lock(mutex_);
   const int error = Enter({"ModemStatus", {}, {}, {}, {}}, true);

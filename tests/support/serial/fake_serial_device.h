@@ -23,8 +23,8 @@
 
 struct FakeDeviceCall {
   std::string name;                  // the operation: "Open", "SetLineParameters", ...
-  std::vector<std::uint32_t> args;   // its integer arguments in order
-  std::string text;                  // the port name of Open
+  std::vector<std::uint32_t> args;   // its integer arguments in order (Write: count, timeout)
+  std::string text;                  // the port name of Open, the bytes of Write
   DeviceControlBlock block{};        // the record of SetLineParameters
   DeviceTimeouts timeouts{};         // the record of SetTimeouts
 };
@@ -43,6 +43,8 @@ class FakeSerialDevice : public SerialDevice {
   void ResetStop() override;
   int QueueStatus(std::uint32_t& inputCount, std::uint32_t& errors) override;
   int Read(char* buffer, std::uint32_t count, std::uint32_t& bytesRead) override;
+  int Write(const char* buffer, std::uint32_t count, std::uint32_t timeoutMs,
+            std::uint32_t& written) override;
   int ModemStatus(std::uint32_t& status) override;
   int Purge(std::uint32_t flags) override;
   void Close() override;
