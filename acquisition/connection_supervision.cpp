@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "acquisition/line_processing.h"
 #include "serial/com_errors.h"
 
 #include "text/umy_fun.h"
@@ -36,6 +37,26 @@ std::string NotConnectedStatusText(const std::string& port, TBaudRate rate) {
 }
 
 std::string ClosingStatusText() { return "zamykam port"; }
+
+std::string SearchStatusText(const std::string& port) { return "port " + port + ": szukam wagi"; }
+
+void LendPortToSearch(ScalePort& port, ScaleScreen& screen, AcquisitionState& state) {
+  state.DetectionRunning = true;
+  try {
+    port.Close();
+  } catch (const std::exception& e) {
+    state.LastPortError = e.what();
+  } catch (...) {
+  }
+  screen.SetStatusPanel1(SearchStatusText(port.Port()));
+  screen.SetStatusPanel1Hint(
+      "Okno Ustawienia transmisji szuka wagi na tym porcie; program otworzy go znowu, gdy szukanie się skończy.");
+}
+
+void TakePortBackFromSearch(ScalePort& port, ScaleScreen& screen, AcquisitionState& state) {
+  state.DetectionRunning = false;
+  if (!port.Connected()) ConnectScalePort(port, screen, state);
+}
 
 std::string PortFailureHint(const ScalePort& port, const AcquisitionState& state,
                             const PortProblem& problem) {
@@ -76,6 +97,7 @@ void ConnectScalePort(ScalePort& port, ScaleScreen& screen, AcquisitionState& st
 }
 
 void Timer1Timer(ScalePort& port, ScaleScreen& screen, AcquisitionState& state) {
+  if (state.DetectionRunning) return;
   if (screen.DisplayCaption() == kNoReadingMark && port.Connected()) {
     screen.SetStatusPanel1(ClosingStatusText());
     try {
@@ -86,6 +108,6 @@ void Timer1Timer(ScalePort& port, ScaleScreen& screen, AcquisitionState& state) 
     }
   }
   if (!port.Connected()) ConnectScalePort(port, screen, state);
-  if (Now() - state.LastLineTime > kStaleLineAge) screen.SetDisplayCaption(kNoReadingMark);
+  if (Now() - state.LastLineTime > kStaleLineAge) ShowNoReading(screen, state);
   if (port.Connected()) ShowConnectedHint(port, screen, state);
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 // The serial port as acquisition uses it. The main window implements it over
-// its TComPort; tests with a plain struct. Open, Close and ReadString may
-// throw (EComPort or another std::exception).
+// its TComPort; tests with a plain struct. Open, Close, ReadString and
+// WriteString may throw (EComPort or another std::exception).
 
+#include <stdexcept>
 #include <string>
 
 #include "ports/port_hint.h"
@@ -24,4 +25,7 @@ class ScalePort {
   virtual LineSettings Line() const { return LineSettingsOf(BaudRate()); }
   // Reads up to `count` waiting bytes into `text`; returns how many.
   virtual int ReadString(std::string& text, int count) = 0;
+  // Sends all the bytes (requests, tare, zero) within the port's write
+  // timeouts. A port that cannot write refuses.
+  virtual void WriteString(const std::string&) { throw std::runtime_error("port cannot write"); }
 };

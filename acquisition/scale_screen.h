@@ -19,6 +19,14 @@ class ScaleScreen : public Preview {
   // Ldisplay caption.
   virtual std::string DisplayCaption() const = 0;
   virtual void SetDisplayCaption(const std::string& text) = 0;
+  // Ljednost: the unit that the shown reading carries; the empty text puts
+  // back the unit of the settings (konfig.ini's Jednostka).
+  virtual void SetDisplayUnit(const std::string& unit) { static_cast<void>(unit); }
+  // A reading in motion is drawn so that it shows from across the room
+  // (grey digits); anything else black.
+  virtual void SetDisplayInMotion(bool motion) { static_cast<void>(motion); }
+  // The display shows a word (a status), which must fit however long.
+  virtual void SetDisplayShowsWord(bool word) { static_cast<void>(word); }
 
   // The preview limit (MaxPreviewLines, 10 to 5000).
   virtual std::int32_t MaxPreviewLines() const = 0;
@@ -43,6 +51,9 @@ class ScaleScreen : public Preview {
   // UTF-8 (it names arrows and device paths that Windows-1250 lacks).
   virtual void SetStatusPanel1(const std::string& text) = 0;
   virtual void SetStatusPanel1Hint(const std::string& utf8Text) = 0;
+  // Status bar panel 2: the scale's replies to the commands of the keyboard.
+  // A screen without one shows nothing.
+  virtual void SetStatusPanel2(const std::string&) {}
 
   // Message boxes.
   virtual Dialogs& Messages() = 0;

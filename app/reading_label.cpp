@@ -7,6 +7,7 @@
 #include <QRawFont>
 #include <QStyle>
 #include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -15,9 +16,18 @@ namespace {
 // spacing of Qt's own layout.
 constexpr int kSteps = 4;
 
+// Grey enough to tell from black across a room, dark enough to read.
+const QColor kMotionColour(140, 140, 140);
+
 }  // namespace
 
 ReadingLabel::ReadingLabel(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
+
+void ReadingLabel::SetInMotion(bool motion) {
+  if (motion == inMotion_) return;
+  inMotion_ = motion;
+  update();
+}
 
 void ReadingLabel::changeEvent(QEvent* event) {
   const QEvent::Type type = event->type();
@@ -25,8 +35,16 @@ void ReadingLabel::changeEvent(QEvent* event) {
       type == QEvent::EnabledChange) {
     glyphs_.clear();
     laidOutValid_ = false;
+    drawnFont_ = font();
   }
   QLabel::changeEvent(event);
+}
+
+void ReadingLabel::SetShrinkToFit(bool shrink) {
+  if (shrink == shrinkToFit_) return;
+  shrinkToFit_ = shrink;
+  laidOutValid_ = false;
+  update();
 }
 
 void ReadingLabel::LayOut() {
@@ -34,11 +52,31 @@ void ReadingLabel::LayOut() {
   laidOut_ = text();
   laidOutValid_ = true;
   placed_.clear();
-  QTextLayout layout(laidOut_, font());
-  layout.beginLayout();
-  QTextLine line = layout.createLine();
-  if (line.isValid()) line.setLineWidth(1e6);
-  layout.endLayout();
+  QFont drawn = font();
+  QTextLayout layout(laidOut_, drawn);
+  const auto layOut = [&layout] {
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) line.setLineWidth(1e6);
+    layout.endLayout();
+    return line;
+  };
+  QTextLine line = layOut();
+  const qreal room = contentsRect().width() - 2 * margin();
+  if (shrinkToFit_ && line.isValid() && line.naturalTextWidth() > room && room > 0) {
+    const qreal scale = room / line.naturalTextWidth() * 0.97;
+    if (drawn.pixelSize() > 0) {
+      drawn.setPixelSize(std::max(1, static_cast<int>(drawn.pixelSize() * scale)));
+    } else {
+      drawn.setPointSizeF(drawn.pointSizeF() * scale);
+    }
+    layout.setFont(drawn);
+    line = layOut();
+  }
+  if (drawn != drawnFont_) {
+    drawnFont_ = drawn;
+    glyphs_.clear();
+  }
   width_ = line.isValid() ? line.naturalTextWidth() : 0;
   height_ = line.isValid() ? line.height() : 0;
   for (const QGlyphRun& run : layout.glyphRuns()) {
@@ -49,10 +87,10 @@ void ReadingLabel::LayOut() {
 }
 
 const ReadingLabel::Glyph& ReadingLabel::GlyphPicture(quint32 index, int quarter, qreal ratio) {
-  const quint64 key = (quint64{index} << 8) | static_cast<quint64>(quarter);
+  const quint64 key = (quint64{index} << 8) | (inMotion_ ? 0x80u : 0u) | static_cast<quint64>(quarter);
   auto found = glyphs_.find(key);
   if (found != glyphs_.end()) return *found;
-  const QRawFont raw = QRawFont::fromFont(font());
+  const QRawFont raw = QRawFont::fromFont(drawnFont_);
   const qreal shift = static_cast<qreal>(quarter) / kSteps;
   const QRectF bounds = raw.boundingRect(index).translated(shift, 0);
   Glyph glyph;
@@ -69,7 +107,7 @@ const ReadingLabel::Glyph& ReadingLabel::GlyphPicture(quint32 index, int quarter
     run.setGlyphIndexes({index});
     run.setPositions({QPointF(shift, 0)});
     QPainter painter(&glyph.picture);
-    painter.setPen(palette().color(foregroundRole()));
+    painter.setPen(inMotion_ ? kMotionColour : palette().color(foregroundRole()));
     painter.drawGlyphRun(-QPointF(glyph.offset), run);
   }
   return *glyphs_.insert(key, glyph);

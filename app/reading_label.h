@@ -5,6 +5,7 @@
 // it made once, so that a new reading costs a few image copies. The caption
 // is plain text on one line, placed by the label's alignment.
 
+#include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
@@ -15,6 +16,14 @@
 class ReadingLabel final : public QLabel {
  public:
   explicit ReadingLabel(QWidget* parent = nullptr);
+
+  // A reading in motion is drawn in grey, anything else in the palette's
+  // text colour.
+  void SetInMotion(bool motion);
+  bool InMotion() const { return inMotion_; }
+  // A caption wider than the label (a word in place of a reading) is drawn
+  // smaller so that it fits; off, it is cut as a plain label cuts it.
+  void SetShrinkToFit(bool shrink);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -39,6 +48,9 @@ class ReadingLabel final : public QLabel {
   qreal width_ = 0;
   qreal height_ = 0;
   QVector<Placed> placed_;
-  QHash<quint64, Glyph> glyphs_;  // by glyph index and quarter pixel
-  qreal glyphRatio_ = 1;          // device pixels per pixel of the pictures
+  QHash<quint64, Glyph> glyphs_;  // by glyph index, quarter pixel and colour
+  qreal glyphRatio_ = 1;
+  bool inMotion_ = false;
+  bool shrinkToFit_ = false;
+  QFont drawnFont_;  // the font the glyphs are drawn in          // device pixels per pixel of the pictures
 };

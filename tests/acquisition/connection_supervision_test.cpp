@@ -105,4 +105,17 @@ TEST_F(Supervision, EmptyDisplayDoesNotCycleAndAFailedCloseIsIgnored) {
   EXPECT_EQ(state.LastPortError, "cannot close");
 }
 
+TEST_F(Supervision, PortLentToASearchIsLeftClosedAndReopenedWhenTakenBack) {
+  port.connected = true;
+  port.closeFails = true;
+  EXPECT_NO_THROW(LendPortToSearch(port, screen, state));
+  port.connected = false;
+  for (int tick = 1; tick <= 3; ++tick) TickAt(2.0 * tick);
+  EXPECT_EQ(port.calls, Texts{"Close"});
+  EXPECT_EQ(screen.panel1History, Texts{"port COM2: szukam wagi"});
+  TakePortBackFromSearch(port, screen, state);
+  EXPECT_EQ(port.calls, (Texts{"Close", "Open"}));
+  EXPECT_EQ(screen.panel1, "port COM2, 1200bps");
+}
+
 }  // namespace

@@ -16,14 +16,19 @@
 #include "tests/support/ui/vector_preview.h"
 
 struct FakeScreen : VectorPreview<ScaleScreen> {
-  std::string display = "- - - - -", fileName, panel1, panel1Hint;
-  std::vector<std::string> panel1History;
+  std::string display = "- - - - -", fileName, panel1, panel1Hint, panel2;
+  std::vector<std::string> panel1History, panel2History;
+  std::string unit;  // empty: the unit of the settings
+  bool inMotion = false, word = false;
   int maxPreviewLines = 300;
   bool ciaglymemo = false, zapis = true, ciaglyplik = false, dataBilansu = true, autoucinaj = true;
   ScriptedDialogs dialogs;
 
   std::string DisplayCaption() const override { return display; }
   void SetDisplayCaption(const std::string& text) override { display = text; }
+  void SetDisplayUnit(const std::string& text) override { unit = text; }
+  void SetDisplayInMotion(bool motion) override { inMotion = motion; }
+  void SetDisplayShowsWord(bool shown) override { word = shown; }
   std::int32_t MaxPreviewLines() const override { return maxPreviewLines; }
   bool CBciaglymemo() const override { return ciaglymemo; }
   bool CBzapis() const override { return zapis; }
@@ -34,12 +39,16 @@ struct FakeScreen : VectorPreview<ScaleScreen> {
   std::string Enazwapliku() const override { return fileName; }
   void SetStatusPanel1(const std::string& text) override { panel1History.push_back(panel1 = text); }
   void SetStatusPanel1Hint(const std::string& text) override { panel1Hint = text; }
+  void SetStatusPanel2(const std::string& text) override { panel2History.push_back(panel2 = text); }
   Dialogs& Messages() override { return dialogs; }
 };
 
-// Each ReadString hands out the next queued chunk (at most `count` bytes).
+// Each ReadString hands out the next queued chunk (at most `count` bytes);
+// WriteString keeps what it was given.
 struct FakePort : ScalePort {
-  bool connected = false, openFails = false, closeFails = false, readFails = false;
+  bool connected = false, openFails = false, closeFails = false, readFails = false, writeFails = false;
+  std::vector<std::string> written;
+  int writeAttempts = 0;
   std::deque<std::string> incoming;
   int reads = 0;
   std::vector<std::string> calls;
@@ -57,6 +66,11 @@ struct FakePort : ScalePort {
   bool Connected() const override { return connected; }
   std::string Port() const override { return "COM2"; }
   TBaudRate BaudRate() const override { return br1200; }
+  void WriteString(const std::string& bytes) override {
+    ++writeAttempts;
+    if (writeFails) throw std::runtime_error("WriteFile function failed (win error code: 5)");
+    written.push_back(bytes);
+  }
   int ReadString(std::string& text, int count) override {
     ++reads;
     if (readFails) throw std::runtime_error("read failed");

@@ -25,6 +25,8 @@ struct LineProcessing : ::testing::Test {
   }
   ~LineProcessing() override { SetClock({}); }
   void Process(const std::string& line) { ProcessScaleLine(line, screen, state); }
+  // The display, its unit and the motion mark.
+  std::string Shown() const { return screen.display + "|" + screen.unit + (screen.inMotion ? "|?" : ""); }
 };
 
 TEST_F(LineProcessing, ReadingWithDefaultsOnlyReachesTheDisplay) {
@@ -99,6 +101,54 @@ TEST_F(LineProcessing, EveryLineStampsLastLineTime) {
     Process(line);
     EXPECT_EQ(state.LastLineTime, now) << '"' << line << '"';
   }
+}
+
+TEST_F(LineProcessing, ProtocolReadingsShowValueUnitAndMotionAndTextBlanksThem) {
+  state.Protocol.protocol = ProtocolId::Jednostka;
+  std::vector<ClassifiedLine> heard;
+  state.LineClassified = [&](const ClassifiedLine& line) { heard.push_back(line); };
+  Process("+   12.50 kg");
+  EXPECT_EQ(Shown(), "+12.50|kg");
+  ASSERT_TRUE(state.ShownReading);
+  EXPECT_EQ(state.ShownReading->unit, "kg");
+  Process("       12.73 g    ?");
+  EXPECT_EQ(Shown(), "12.73|g|?");
+  EXPECT_TRUE(screen.preview.empty()) << "readings stay out of the preview by default";
+  Process(kRecord);
+  EXPECT_EQ(Shown(), "|");
+  EXPECT_FALSE(state.ShownReading);
+  EXPECT_EQ(screen.preview, Lines{kRecord + "    2026/01/02  09:05"});
+  ASSERT_EQ(heard.size(), 3u);
+  EXPECT_EQ(heard[1].reading.stability, Stability::Motion);
+  EXPECT_EQ(heard[2].kind, LineKind::Text);
+}
+
+TEST_F(LineProcessing, StatusesShowAsWordsOrLeaveTheDisplayAndFollowTheReadingSwitches) {
+  state.Protocol.protocol = ProtocolId::Si;
+  int heard = 0;
+  state.LineClassified = [&](const ClassifiedLine& line) { ++heard; EXPECT_EQ(line.kind, LineKind::Status); };
+  screen.ciaglymemo = screen.ciaglyplik = true;
+  const std::pair<const char*, const char*> cases[] = {
+      {"S +", "Przeciążenie"}, {"S -", "Niedociążenie"}, {"EL", "Błąd wagi: EL"},
+      {"Z A", "Błąd wagi: EL"},  // a reply to zero: the status bar's
+      {"S I", "Błąd wagi: EL"}};
+  for (const auto& [line, shown] : cases) {
+    Process(line);
+    EXPECT_EQ(screen.display, Utf8ToCp1250(shown)) << line;
+  }
+  EXPECT_FALSE(state.ShownReading);
+  EXPECT_TRUE(screen.word);
+  EXPECT_EQ(heard, 5);
+  EXPECT_EQ(screen.preview, (Lines{"S +", "S -", "EL", "Z A", "S I"}));
+  EXPECT_EQ(ReadFile(screen.fileName), "S +\r\nS -\r\nEL\r\nZ A\r\nS I\r\n");
+
+  state.LineClassified = nullptr;
+  Process("S S      5.0 kg");
+  ASSERT_TRUE(state.ShownReading);
+  EXPECT_FALSE(screen.word);
+  ShowNoReading(screen, state);
+  EXPECT_EQ(Shown(), "- - - - -|");
+  EXPECT_FALSE(state.ShownReading);
 }
 
 }  // namespace

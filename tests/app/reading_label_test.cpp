@@ -85,6 +85,31 @@ class ReadingLabelTest : public QObject {
     QVERIFY(Ink(Drawn(reading, QString())).isEmpty());
   }
 
+  void readingInMotionIsGreyAndStableBlackAgain() {
+    ReadingLabel reading;
+    const auto darkest = [](const QImage& image) {
+      int least = 255;
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) least = std::min(least, qGray(image.pixel(x, y)));
+      return least;
+    };
+    QCOMPARE(darkest(Drawn(reading, QStringLiteral("88"))), 0);
+    reading.SetInMotion(true);
+    const int grey = darkest(Drawn(reading, QStringLiteral("88")));
+    QVERIFY2(grey > 96 && grey < 192, qPrintable(QString::number(grey)));
+    reading.SetInMotion(false);
+    QCOMPARE(darkest(Drawn(reading, QStringLiteral("88"))), 0);
+  }
+
+  void aWordShrinksToFitAndANumberDoesNot() {
+    ReadingLabel reading;
+    const QString word = QString::fromUtf8("Niedociążenie");
+    QVERIFY(Ink(Drawn(reading, word)).left() <= 0);  // cut at the left, as a plain label cuts it
+    reading.SetShrinkToFit(true);
+    const QRect ink = Ink(Drawn(reading, word));
+    QVERIFY2(ink.left() > 0 && ink.width() > 250, qPrintable(QString::number(ink.left())));
+  }
+
   void newColourRedrawsTheGlyphs() {
     ReadingLabel reading;
     Drawn(reading, QStringLiteral("8"));

@@ -4,17 +4,20 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "text/win1250.h"
 #include "app/form1.h"
 #include "app/preview_lines.h"
+#include "protocols/scale_protocol.h"
 #include "tests/support/printing/recording_print_stream.h"
 #include "tests/support/ui/window_bench.h"
 
@@ -58,13 +61,14 @@ class Simulator {
  public:
   enum Mode { Once, Stream };
 
-  Simulator(const QString& dir, const QString& script, Mode mode = Once) {
+  Simulator(const QString& dir, const QString& script, Mode mode = Once, const QStringList& more = {}) {
     const bool once = mode == Once;
     process_.setProgram(QStringLiteral(WAGA_SIM_PATH));
-    process_.setArguments({QStringLiteral("--porty-ini"), dir, QStringLiteral("--baud"),
+    process_.setArguments(QStringList{QStringLiteral("--porty-ini"), dir, QStringLiteral("--baud"),
                            QString::number(once ? 0 : 1200), QStringLiteral("--repeat"),
                            QString::number(once ? 1 : 0), QStringLiteral("--log"),
-                           dir + QStringLiteral("/sent.bin"), QStringLiteral("--script"), script});
+                           dir + QStringLiteral("/sent.bin"), QStringLiteral("--script"), script} +
+                          more);
     process_.start();
     // The path is printed once porty.ini is written.
     while (!process_.canReadLine() && process_.waitForReadyRead(kWaitMs)) {
@@ -158,6 +162,72 @@ class ScaleIntegrationTest : public QObject {
     QCOMPARE(bench_.dialogs.log.back(),
              "message:" + Utf8ToCp1250("Informację o bilansie skierowano na drukarkę."));
     QVERIFY(exceptions_.empty());
+  }
+
+  void weighingsAreRecordedByThemselvesFromStableReadings_data() {
+    QTest::addColumn<QStringList>("motion");
+    QTest::newRow("stable") << QStringList{};
+    QTest::newRow("in motion") << QStringList{QStringLiteral("--motion"), QStringLiteral("1")};
+  }
+
+  // Automatic recording from 1 kg: a load on (two stable readings), off,
+  // on again gives two weighings of the first reading of each load; readings
+  // in motion give none.
+  void weighingsAreRecordedByThemselvesFromStableReadings() {
+    QFETCH(QStringList, motion);
+    QVERIFY(WriteFile(bench_.WorkFile("protokol.ini"), "[COM2]\r\nProtokol=si\r\nAutomatycznie_od=1\r\n"));
+    const QString zero = QStringLiteral("text:S S       0.00 kg,");
+    Simulator sim(bench_.work->path(), zero + "reading:2," + zero + "reading:2,text:koniec", Simulator::Once,
+                  QStringList{QStringLiteral("--protocol"), QStringLiteral("si")} + motion);
+    TForm1 form(Environment());
+    QTRY_VERIFY_WITH_TIMEOUT(!PreviewLines(*form.Mraport()).empty() &&
+                                 PreviewLines(*form.Mraport()).back() == "koniec", kWaitMs);
+    QCoreApplication::processEvents();  // the weighings wait for the end of their delivery
+    std::vector<std::string> expected;
+    const std::vector<std::string> sent = SplitCrLf(ReadFile(bench_.WorkFile("sent.bin")));
+    for (std::size_t i = 1; i < sent.size(); ++i) {
+      const ClassifiedLine line = ClassifyLine(ProtocolId::Si, sent[i]);
+      if (sent[i - 1].find(" 0.00 kg") != std::string::npos && line.reading.stability == Stability::Stable)
+        expected.push_back(line.reading.value);
+    }
+    QCOMPARE(expected.size(), motion.isEmpty() ? std::size_t{2} : std::size_t{0});
+    std::vector<std::string> masses;
+    for (const std::string& line : PreviewLines(*form.Mraport())) {
+      std::string number, mass;
+      if (line.rfind("00", 0) == 0 && std::istringstream(line) >> number >> mass) masses.push_back(mass);
+    }
+    QCOMPARE(masses, expected);
+  }
+
+  // F2 and the buttons without a scale: the reading shown is set by hand.
+  // The series reaches preview and data file, a restart shows it again and
+  // goes on, the threshold is kept in protokol.ini.
+  void weighingKeysWriteTheSeriesAndARestartGoesOn() {
+    const std::vector<std::string> series{"  BILANS WAZEN (komputer)", "  l.wazen    masa    suma",
+                                          "001     45.23 kg     45.23 kg    2026/12/07  09:15",
+                                          "002     10.00 kg     55.23 kg    2026/12/07  09:15"};
+    {
+      TForm1 form(Environment());
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      form.Bzapiszwazenie()->click();
+      QCOMPARE(form.WeighingStatus()->text(), QString::fromUtf8("Brak odczytu z wagi – ważenie nie zapisane."));
+      for (const char* value : {"45.23", "10.00"}) {
+        form.Acquisition().ShownReading = ScaleReading{value, std::stod(value), 2, "", Stability::Stable, {}};
+        QTest::keyClick(&form, Qt::Key_F2);
+      }
+      QCOMPARE(PreviewLines(*form.Mraport()), series);
+      form.Eautomatycznie()->setText(QStringLiteral("2,5"));
+      form.CBautomatycznie()->click();
+    }
+    QCOMPARE(SplitCrLf(ReadFile(bench_.WorkFile("20261207"))), series);
+    TForm1 restarted(Environment());
+    QCOMPARE(PreviewLines(*restarted.Mraport()), series);
+    QCOMPARE(restarted.Weighings().AutoThreshold(), 2.5);
+    QCOMPARE(restarted.WeighingStatus()->text(), QString::fromUtf8("Bilans w toku: następne ważenie nr 3."));
+    restarted.Bzakonczbilans()->click();
+    QCOMPARE(PreviewLines(*restarted.Mraport()).back(), std::string());
+    QCOMPARE(restarted.Weighings().NextNumber(), 1);
   }
 
   void burstReachesPreviewDisplayAndDataFileWhole_data() {

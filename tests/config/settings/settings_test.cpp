@@ -3,9 +3,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +24,7 @@
 #include "app/form1.h"
 #include "config/ui/form_ustaw.h"
 #include "config/ui/radio_group.h"
+#include "tests/support/serial/simulator_process.h"
 #include "tests/support/ui/window_bench.h"
 #include "tests/support/ui/test_files.h"
 
@@ -334,7 +337,7 @@ class SettingsTest : public QObject {
     QCOMPARE(port, 1);
     QCOMPARE(speed, 3);
     QVERIFY(centred);
-    QCOMPARE(dialog->size(), QSize(408, 244));
+    QCOMPARE(dialog->size(), QSize(408, 424));
     QVERIFY(focused);
     // Two columns, filled top to bottom: 14400 heads the second.
     QCOMPARE(dialog->RGSzybkosc()->Item(7)->y(), dialog->RGSzybkosc()->Item(0)->y());
@@ -363,6 +366,64 @@ class SettingsTest : public QObject {
     ::close(master);
   }
 
+  void wykryjFillsTheDialogAndOnlyZamknijApplies() {
+    const SimulatorProcess sim(WAGA_SIM_PATH, {"--baud", "0", "--interval", "200", "--script", "reading:1000"});
+    const QByteArray others = "COM1=/dev/ttyS0 7E1\r\n";
+    WriteFile(bench_.WorkFile("porty.ini"), others + "COM2=" + sim.target.c_str() + "\r\n");
+    auto form = Form();
+    QVERIFY(form);
+    TFormUstaw* dialog = form->FormUstaw();
+    TCustomComPort& port = form->ComPortDriver_in();
+    QTRY_VERIFY_WITH_TIMEOUT(port.Connected(), 5000);
+    bool lent = false;
+    QString found;
+    int speed = -1;
+    const auto search = [&] {
+      dialog->BWykryj()->click();
+      lent = dialog->Detecting() && !port.Connected() && !dialog->BOk()->isEnabled();
+      QTRY_VERIFY_WITH_TIMEOUT(!dialog->Detecting(), 10000);
+      found = dialog->LWykryj()->text();
+      speed = dialog->RGSzybkosc()->ItemIndex();
+    };
+    WhenModal([&] {
+      search();
+      dialog->BAnuluj()->click();
+    });
+    form->MMustaw_rs()->trigger();
+    QVERIFY(lent);
+    QVERIFY2(found.startsWith(QString::fromUtf8("Znaleziono wagę: 9600 bps, 8N1")), qPrintable(found));
+    QCOMPARE(speed, 6);
+    // Anuluj: the port back as it was, nothing written.
+    QVERIFY(!QFile::exists(bench_.WorkFile("protokol.ini")));
+    QVERIFY(port.Connected());
+    QCOMPARE(port.BaudRate(), br1200);
+    QCOMPARE(ReadFile(bench_.WorkFile("porty.ini")), others + "COM2=" + sim.target.c_str() + "\r\n");
+
+    WhenModal([&] {
+      search();
+      dialog->BOk()->click();
+    });
+    form->MMustaw_rs()->trigger();
+    QCOMPARE(port.BaudRate(), br9600);
+    QCOMPARE(ReadFile(bench_.WorkFile("porty.ini")), others + "COM2=" + sim.target.c_str() + " 8N1\r\n");
+    QVERIFY(ReadFile(bench_.WorkFile("protokol.ini")).contains("Protokol=liczba"));
+    QVERIFY(port.Connected());
+
+    // Closing the dialog stops a search under way and gives the port back.
+    WriteFile(bench_.WorkFile("porty.ini"), others + "COM2=" + sim.target.c_str() + "\r\n");
+    WhenModal([&] {
+      dialog->RGNumPortu()->Item(2)->click();  // COM3: nothing there
+      dialog->BWykryj()->click();
+      dialog->close();
+    });
+    form->MMustaw_rs()->trigger();
+    QVERIFY(!dialog->Detecting());
+    QCOMPARE(dialog->LWykryj()->text(), QString::fromUtf8("Wykrywanie przerwane."));
+    QCOMPARE(port.Port(), std::string("COM2"));
+    QVERIFY(port.Connected());
+    port.Close();
+  }
+
   void com16At115200ReachesKonfig() {
     auto form = Form();
     QVERIFY(form);
@@ -378,6 +439,45 @@ class SettingsTest : public QObject {
     form->close();
     const QByteArray konfig = ReadFile(bench_.WorkFile("konfig.ini"));
     QVERIFY2(konfig.startsWith("Numer_portu=16\r\nPredkosc_transmisji=115200\r\n"), konfig.constData());
+  }
+
+  void protocolReachesProtokolIniAndABadRequestIsRefused() {
+    WriteFile(bench_.WorkFile("protokol.ini"), "[COM3]\nProtokol=si\nZapytanie=S\\r\\n\n");
+    auto form = Form();
+    QVERIFY(form);
+    TFormUstaw* dialog = form->FormUstaw();
+    QString firstShown, shownForCom3, keptOnChange, refusal;
+    int firstItem = -1;
+    bool stayedOpen = false;
+    WhenModal([&] {
+      firstItem = dialog->CBprotokol()->currentIndex();
+      firstShown = dialog->Ezapytanie()->text();
+      dialog->RGNumPortu()->Item(2)->click();
+      shownForCom3 = dialog->Ezapytanie()->text();
+      dialog->CBprotokol()->setCurrentIndex(4);  // esc_p
+      keptOnChange = dialog->Ezapytanie()->text();
+      dialog->Ezapytanie()->setText(QStringLiteral("\\x1bP\\q"));
+      dialog->BOk()->click();
+      stayedOpen = dialog->isVisible();
+      refusal = dialog->Lblad()->text();
+      dialog->Ezapytanie()->setText(QStringLiteral("\\x1BP"));
+      dialog->Eco_ile_ms()->setText(QStringLiteral("20"));
+      dialog->BOk()->click();
+      dialog->Eco_ile_ms()->setText(QStringLiteral("250"));
+      dialog->BOk()->click();
+    });
+    form->MMustaw_rs()->trigger();
+    QCOMPARE(firstItem, 0);  // COM2 has no section: liczba, no request
+    QCOMPARE(firstShown, QString());
+    QCOMPARE(shownForCom3, QStringLiteral("S\\r\\n"));
+    QCOMPARE(keptOnChange, shownForCom3);  // not the protocol's own request: kept
+    QVERIFY(stayedOpen);
+    QVERIFY2(refusal.startsWith(QString::fromUtf8("Błędne zapytanie")), qPrintable(refusal));
+    QCOMPARE(ReadFile(bench_.WorkFile("protokol.ini")),
+             QByteArray("[COM3]\nProtokol=esc_p\nZapytanie=\\x1BP\nCo_ile_ms=250\nAutomatycznie_od=0\n"));
+    QCOMPARE(form->ComPortDriver_in().Port(), std::string("COM3"));
+    form->close();
+    QVERIFY(ReadFile(bench_.WorkFile("konfig.ini")).count('\n') == 12);
   }
 };
 
