@@ -23,6 +23,8 @@ void ComPortServer::Feed(const char* bytes, std::size_t size) { parser_.Feed(byt
 
 std::string ComPortServer::TakeReplies() { return std::exchange(replies_, {}); }
 
+std::string ComPortServer::TakeData() { return std::exchange(data_, {}); }
+
 std::string ComPortServer::Encode(std::string_view data) { return TelnetEscaped(data.data(), data.size()); }
 
 void ComPortServer::NotifyModemState(std::uint8_t state) {

@@ -19,6 +19,8 @@ class ComPortServer : private TelnetSink {
   void Feed(const char* bytes, std::size_t size);
   // What is due to the client: answers and notifications, in order.
   std::string TakeReplies();
+  // The client's data bytes (what the program wrote to its port), unescaped.
+  std::string TakeData();
   // The scale's bytes as the client must receive them.
   static std::string Encode(std::string_view data);
   // A modem state notification (the line bits of the protocol), sent when
@@ -33,7 +35,7 @@ class ComPortServer : private TelnetSink {
   int Purges() const { return purges_; }
 
  private:
-  void TelnetData(const char*, std::size_t) override {}
+  void TelnetData(const char* bytes, std::size_t size) override { data_.append(bytes, size); }
   void TelnetOption(std::uint8_t verb, std::uint8_t option) override;
   void TelnetSubnegotiation(std::uint8_t option, const std::uint8_t* data, std::size_t size) override;
   void Reply(std::uint8_t command, const std::uint8_t* value, std::size_t size);
@@ -45,6 +47,7 @@ class ComPortServer : private TelnetSink {
   TelnetParser parser_;
   TelnetOptions options_;
   std::string replies_;
+  std::string data_;
   std::uint32_t rate_ = 9600;
   std::uint8_t dataSize_ = 8, parity_ = 1, stopSize_ = 1;
   std::uint8_t flow_ = 1, dtr_ = 8, rts_ = 11;

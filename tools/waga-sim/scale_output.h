@@ -20,6 +20,8 @@ class ScaleValues {
   explicit ScaleValues(std::uint32_t seed) : random_(seed) {}
   // A reading that drifts from the previous one, within 0.00 to 999.99.
   std::int64_t NextReading();
+  // The last reading (before the first, where the readings start).
+  std::int64_t Current() const { return reading_; }
   // The mass of one weighing, 10.00 to 60.00.
   std::int64_t NextWeighing();
   // Bytes other than CR and LF.

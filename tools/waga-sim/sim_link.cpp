@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -38,9 +39,9 @@ SimLink::~SimLink() {
   if (logFd_ >= 0) close(logFd_);
 }
 
-void SimLink::SetPace(int baud) {
+void SimLink::SetPace(int baud, int frameHalves) {
   if (baud <= 0) return;
-  byteTime_ = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(10.0 / baud));
+  byteTime_ = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(frameHalves / 2.0 / baud));
   chunk_ = std::max<std::size_t>(1, static_cast<std::size_t>(baud) / 1000);
 }
 
@@ -54,6 +55,7 @@ bool SimLink::Wait(Clock::time_point deadline, Until until) {
   std::vector<pollfd> fds;
   for (;;) {
     if (stopRequested) return false;
+    if (until == Until::Input && !input_.empty()) return true;
     timespec timeout{};
     timespec* limit = nullptr;
     // A wait whose time is up still looks once, so that even a script
@@ -103,15 +105,56 @@ bool SimLink::WriteAll(std::string_view bytes) {
   return true;
 }
 
+bool SimLink::SetWire(const LineFormat& sender, std::string& error) {
+  if (sender.baud == 0) {
+    error = "the line format needs a speed (--baud above 0)";
+    return false;
+  }
+  wire_ = sender;
+  SetPace(static_cast<int>(sender.baud), FrameHalves(sender));
+  return true;
+}
+
 bool SimLink::Send(std::string_view bytes) {
   if (stopRequested) return false;
   lineFree_ = std::max(lineFree_, Clock::now());
+  // What is still to cross the wire is taken as the receiver is set when it
+  // arrives: a program that changes its speed or format while a long send
+  // is under way gets the rest as its new settings take it.
   while (!bytes.empty()) {
-    const std::size_t n = chunk_ == 0 ? bytes.size() : std::min(chunk_, bytes.size());
-    if (chunk_ != 0 && !Wait(lineFree_, Until::Time)) return false;
-    if (!WriteAll(bytes.substr(0, n))) return false;
-    lineFree_ += byteTime_ * static_cast<long>(n);
-    bytes.remove_prefix(n);
+    const std::optional<LineFormat> receiver = wire_ ? ReceiverFormat() : std::nullopt;
+    Clock::duration byteTime = byteTime_;
+    std::string received;
+    std::string_view out = bytes;
+    if (receiver) {
+      // The bytes take the sender's time on the wire, however many the
+      // receiver makes of them; its errors cannot be told, only the bytes.
+      for (const ReceivedByte& byte : ReceiveOverWire(*wire_, *receiver, bytes))
+        received.push_back(static_cast<char>(byte.value));
+      if (received.empty()) {
+        lineFree_ += byteTime_ * static_cast<long>(bytes.size());
+        return true;
+      }
+      byteTime = byteTime_ * static_cast<long>(bytes.size()) / static_cast<long>(received.size());
+      out = received;
+    }
+    const std::size_t all = out.size();
+    bool changed = false;
+    while (!out.empty() && !changed) {
+      const std::size_t n = chunk_ == 0 ? out.size() : std::min(chunk_, out.size());
+      if (chunk_ != 0 && !Wait(lineFree_, Until::Time)) return false;
+      if (receiver && ReceiverFormat() != receiver) {
+        changed = true;
+        break;
+      }
+      if (!WriteAll(out.substr(0, n))) return false;
+      lineFree_ += byteTime * static_cast<long>(n);
+      out.remove_prefix(n);
+    }
+    if (!changed) return true;
+    // The sender's bytes already on the wire, in proportion to what the
+    // receiver was given of them.
+    bytes.remove_prefix(std::min(bytes.size(), (all - out.size()) * bytes.size() / all));
   }
   return true;
 }
@@ -139,3 +182,21 @@ void SimLink::WaitForStop() {
 }
 
 bool SimLink::WaitForPeer() { return Delivering() || Wait(Clock::time_point::max(), Until::Peer); }
+
+bool SimLink::WaitForInput() { return Wait(Clock::time_point::max(), Until::Input); }
+
+std::string SimLink::TakeInput() { return std::exchange(input_, {}); }
+
+void SimLink::Received(std::string_view bytes) {
+  // A program that writes without end fills no more than this; the rest is lost.
+  constexpr std::size_t kMaxInput = 64 * 1024;
+  if (!keepInput_) return;
+  bytes = bytes.substr(0, kMaxInput - std::min(kMaxInput, input_.size()));
+  // The program's UART sends in its own settings; the scale's takes that in its.
+  if (const auto program = wire_ ? ReceiverFormat() : std::nullopt) {
+    for (const ReceivedByte& byte : ReceiveOverWire(*program, *wire_, bytes))
+      input_.push_back(static_cast<char>(byte.value));
+    return;
+  }
+  input_.append(bytes);
+}

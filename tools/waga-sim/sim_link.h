@@ -9,9 +9,12 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tools/waga-sim/wire_model.h"
 
 // Blocks SIGINT, SIGTERM and SIGHUP outside the link's waits, which take
 // them; call once before anything else.
@@ -29,6 +32,11 @@ class SimLink {
   const std::string& Path() const { return path_; }
   bool SetLog(const std::string& file, std::string& error);
 
+  // From now on the scale sends in `sender`'s speed and frame format, and
+  // what the other side gets is what its receiver makes of that (see
+  // ReceiverFormat). Paces the output at that speed.
+  virtual bool SetWire(const LineFormat& sender, std::string& error);
+
   // Each returns false once a stop was requested or the line failed.
   bool Send(std::string_view bytes);
   // Waits `ms` after the line has finished sending what was sent.
@@ -40,13 +48,24 @@ class SimLink {
   // Until someone is there to receive (at once on a serial line).
   bool WaitForPeer();
 
+  // From now on what the other side sends is kept for TakeInput (a bounded
+  // amount); otherwise it is read and dropped.
+  void KeepInput() { keepInput_ = true; }
+  // Until something has been received; false on a stop request.
+  bool WaitForInput();
+  std::string TakeInput();
+
  protected:
   using Clock = std::chrono::steady_clock;
-  enum class Until { Time, Room, Peer };
+  enum class Until { Time, Room, Peer, Input };
 
   SimLink() = default;
-  // Paces the output at `baud` (0: no pacing) from now on.
-  void SetPace(int baud);
+  // Paces the output at `baud` (0: no pacing) from now on, `frameHalves`
+  // half bits per byte.
+  void SetPace(int baud, int frameHalves = 20);
+  // The speed and frame format of the other side's receiver, where the
+  // link knows them; nothing: the bytes go as they are.
+  virtual std::optional<LineFormat> ReceiverFormat() { return std::nullopt; }
 
   // The descriptors a wait watches; `until` says what it waits for.
   virtual void Watch(std::vector<pollfd>& fds, Until until) = 0;
@@ -60,6 +79,10 @@ class SimLink {
   // Bytes written but not yet read by the other side; -1 when unknown.
   virtual long Unread() = 0;
 
+  // What the other side sent, as the program wrote it (with a wire, as
+  // the scale's receiver takes it).
+  void Received(std::string_view bytes);
+
   std::string path_;
 
  private:
@@ -72,4 +95,7 @@ class SimLink {
   Clock::duration byteTime_{};
   std::size_t chunk_ = 0;  // 0: everything at once
   Clock::time_point lineFree_ = Clock::now();
+  std::optional<LineFormat> wire_;
+  bool keepInput_ = false;
+  std::string input_;
 };

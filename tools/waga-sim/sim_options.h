@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-enum class StepKind { Readings, Burst, Balance, Silence, Garbage, Text, LineEnd };
+#include "protocols/scale_protocol.h"
+
+enum class StepKind { Readings, Burst, Balance, Silence, Garbage, Text, LineEnd, Overload, Tare };
 
 struct Step {
   StepKind kind = StepKind::Readings;
@@ -32,6 +34,17 @@ struct SimOptions {
   std::string logFile;
   std::uint32_t seed = 1;
   std::vector<Step> script;
+  ProtocolId protocol = ProtocolId::Liczba;
+  // Answers what it is asked instead of running the script.
+  bool onRequest = false;
+  int motionEvery = 0;        // every Nth reading in motion; 0: none
+  bool overload = false;      // every reading over the range
+  std::int64_t tare = 0;      // hundredths: the readings are net from the start
+  int answerDelayMs = 0;      // before each answer
+  int answers = -1;           // answers this many commands, then none; -1: all
+  // The frame format ("7E1") the scale sends in at --baud: the bytes reach
+  // the program as its receiver would take them. Empty: as they are.
+  std::string format;
   bool help = false;
   bool version = false;
 };

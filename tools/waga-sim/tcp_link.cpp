@@ -31,6 +31,7 @@ class TcpLink final : public SimLink {
   bool Serve(const std::vector<pollfd>& fds, Until until) override;
   ssize_t WriteSome(std::string_view bytes) override;
   bool Delivering() const override { return client_ >= 0; }
+  std::optional<LineFormat> ReceiverFormat() override;
   long Unread() override;
 
   void Accept();
@@ -105,7 +106,7 @@ bool TcpLink::Serve(const std::vector<pollfd>& fds, Until until) {
   switch (until) {
     case Until::Room: return client_ < 0 || pending_.empty();
     case Until::Peer: return client_ >= 0;
-    case Until::Time: return false;
+    case Until::Time: case Until::Input: return false;
   }
   return false;
 }
@@ -133,9 +134,10 @@ void TcpLink::Receive() {
     DropClient();
     return;
   }
-  // A raw client's bytes go nowhere, as the scale does not listen.
-  if (n < 0 || !comPortControl_) return;
+  if (n < 0) return;
+  if (!comPortControl_) return Received({buffer, static_cast<std::size_t>(n)});
   server_.Feed(buffer, static_cast<std::size_t>(n));
+  Received(server_.TakeData());
   pending_ += server_.TakeReplies();
   Flush();
 }
@@ -175,6 +177,19 @@ ssize_t TcpLink::WriteSome(std::string_view bytes) {
   pending_ = comPortControl_ ? ComPortServer::Encode(bytes) : std::string(bytes);
   Flush();
   return static_cast<ssize_t>(bytes.size());
+}
+
+std::optional<LineFormat> TcpLink::ReceiverFormat() {
+  // A raw port has no line settings; with COM port control, what the
+  // client set (the server's defaults until it does).
+  if (!comPortControl_) return std::nullopt;
+  static constexpr Parity kParities[] = {Parity::None, Parity::Odd, Parity::Even, Parity::Mark, Parity::Space};
+  LineFormat format;
+  format.baud = server_.Rate();
+  format.dataBits = server_.DataSize() >= 5 && server_.DataSize() <= 8 ? server_.DataSize() : 8;
+  format.parity = server_.Parity() >= 1 && server_.Parity() <= 5 ? kParities[server_.Parity() - 1] : Parity::None;
+  format.stopHalves = server_.StopSize() == 2 ? 4 : server_.StopSize() == 3 ? 3 : 2;
+  return format.baud > 0 ? std::optional(format) : std::nullopt;
 }
 
 long TcpLink::Unread() {

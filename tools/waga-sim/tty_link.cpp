@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "serial/posix/line_parameters.h"
+#include "serial/posix/line_state.h"
 
 namespace {
 
@@ -31,8 +32,10 @@ class TtyLink final : public SimLink {
  public:
   bool Open(const std::string& device, int baud, std::string& error);
   ~TtyLink() override;
+  bool SetWire(const LineFormat& sender, std::string& error) override;
 
  private:
+  std::optional<LineFormat> ReceiverFormat() override;
   void Watch(std::vector<pollfd>& fds, Until until) override;
   bool Serve(const std::vector<pollfd>& fds, Until until) override;
   ssize_t WriteSome(std::string_view bytes) override { return write(fd_, bytes.data(), bytes.size()); }
@@ -74,6 +77,44 @@ bool TtyLink::Open(const std::string& device, int baud, std::string& error) {
   return true;
 }
 
+bool TtyLink::SetWire(const LineFormat& sender, std::string& error) {
+  if (holdFd_ >= 0) return SimLink::SetWire(sender, error);
+  // A serial device has a real wire: its UART sends in the format.
+  termios tio{};
+  if (tcgetattr(fd_, &tio) == 0) {
+    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    tio.c_cflag |= kSizes[sender.dataBits - 5] | (sender.stopHalves > 2 ? CSTOPB : 0);
+    if (sender.parity != Parity::None) tio.c_cflag |= PARENB;
+    if (sender.parity == Parity::Odd || sender.parity == Parity::Mark) tio.c_cflag |= PARODD;
+    if (sender.parity == Parity::Mark || sender.parity == Parity::Space) tio.c_cflag |= CMSPAR;
+  }
+  if (tcsetattr(fd_, TCSANOW, &tio) != 0) {
+    error = SystemError("cannot set the line format of " + path_);
+    return false;
+  }
+  return SimLink::SetWire(sender, error);
+}
+
+std::optional<LineFormat> TtyLink::ReceiverFormat() {
+  // The pseudo-terminal's settings are those the program gave its side;
+  // Linux keeps the speed and the stop bits but forces 8 data bits without
+  // parity whatever was asked.
+  LineState state;
+  if (holdFd_ < 0 || GetLineState(fd_, state) != 0) return std::nullopt;
+  const std::uint32_t rate = OutputRate(state);
+  if (rate == 0) return std::nullopt;
+  LineFormat format;
+  format.baud = rate;
+  format.dataBits = (state.cflag & CSIZE) == CS5 ? 5 : (state.cflag & CSIZE) == CS6 ? 6
+                    : (state.cflag & CSIZE) == CS7 ? 7 : 8;
+  if (state.cflag & PARENB)
+    format.parity = (state.cflag & CMSPAR) ? ((state.cflag & PARODD) ? Parity::Mark : Parity::Space)
+                    : (state.cflag & PARODD) ? Parity::Odd : Parity::Even;
+  format.stopHalves = (state.cflag & CSTOPB) ? 4 : 2;
+  return format;
+}
+
 TtyLink::~TtyLink() {
   for (int fd : {holdFd_, fd_})
     if (fd >= 0) close(fd);
@@ -87,9 +128,8 @@ void TtyLink::Watch(std::vector<pollfd>& fds, Until until) {
 bool TtyLink::Serve(const std::vector<pollfd>& fds, Until until) {
   const short revents = fds.front().revents;
   if (revents & POLLIN) {
-    char discard[512];
-    while (read(fd_, discard, sizeof discard) > 0) {
-    }
+    char buffer[512];
+    for (ssize_t n; (n = read(fd_, buffer, sizeof buffer)) > 0;) Received({buffer, static_cast<std::size_t>(n)});
   }
   if (revents & (POLLHUP | POLLERR | POLLNVAL)) fdQuiet_ = true;
   return until == Until::Room && (revents & (POLLOUT | POLLERR | POLLHUP));

@@ -4,7 +4,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,8 +22,7 @@
 #include "serial/posix/mapped_serial_device.h"
 #include "serial/ui_handoff.h"
 #include "tests/serial/net/ser2net_server.h"
-
-extern char** environ;
+#include "tests/support/spawned_program.h"
 
 using namespace std::chrono_literals;
 using ser2net_test::WaitFor;
@@ -42,22 +40,13 @@ class Simulator {
     if (mkdtemp(pattern)) dir = pattern;
     std::vector<std::string> args{WAGA_SIM_PATH, "--porty-ini", dir, "--com", "COM3", "--log", Log()};
     args.insert(args.end(), options.begin(), options.end());
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
+    const SpawnedProgram program = Spawn(args, false);
+    pid_ = program.pid;
     // The target is printed once the port listens and porty.ini is written.
     char c = 0;
-    pollfd p{out[0], POLLIN, 0};
-    while (poll(&p, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n') target += c;
-    close(out[0]);
+    pollfd p{program.output, POLLIN, 0};
+    while (poll(&p, 1, 5000) > 0 && read(program.output, &c, 1) == 1 && c != '\n') target += c;
+    close(program.output);
   }
   ~Simulator() {
     if (pid_ > 0) {

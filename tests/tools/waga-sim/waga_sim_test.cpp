@@ -1,27 +1,16 @@
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "serial/net/com_port_control.h"
-#include "tests/support/spawned_program.h"
 #include "tests/support/temp_dir.h"
+#include "tests/tools/waga-sim/sim_peer.h"
 #include "tools/waga-sim/com_port_server.h"
 #include "tools/waga-sim/porty_ini.h"
 #include "tools/waga-sim/scale_output.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 TEST(WagaSim, ReadingAndBalanceFormats) {
   EXPECT_EQ(ReadingLine(1250), "  12.50");
@@ -88,34 +77,12 @@ TEST(WagaSim, ComPortServerAnswersEveryCommandWithTheServersCode) {
 TEST(WagaSim, SendsWhatItLogsAndStopsOnSigterm) {
   TempDir dir;
   const std::string log = dir.File("sent.bin");
-  std::vector<std::string> args{WAGA_SIM_PATH, "--baud", "0", "--interval", "0", "--repeat", "1",
-                                "--seed", "5", "--log", log, "--script",
-                                "reading:2,balance:2,eol:cr,text:x y,eol:lf,garbage:3,text:END"};
-  const auto [pid, stdoutPipe] = Spawn(args, false);
-  ASSERT_GT(pid, 0);  // a kill below must never reach -1
-  FILE* output = fdopen(stdoutPipe, "r");
-  char path[256] = {};
-  ASSERT_TRUE(fgets(path, sizeof path, output));  // the simulator prints it at once
-  fclose(output);
-  path[std::strcspn(path, "\n")] = 0;
-  const int slave = open(path, O_RDONLY | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(slave, 0) << path;
-
+  SimPeer scale({"--baud", "0", "--interval", "0", "--repeat", "1", "--seed", "5", "--log", log, "--script",
+                 "reading:2,balance:2,eol:cr,text:x y,eol:lf,garbage:3,text:END"});
   std::string received;
-  for (const auto deadline = Clock::now() + std::chrono::seconds(10);
-       received.find("END\n") == std::string::npos && Clock::now() < deadline;) {
-    pollfd p{slave, POLLIN, 0};
-    char buffer[256];
-    ssize_t n = poll(&p, 1, 100) > 0 ? read(slave, buffer, sizeof buffer) : 0;
-    if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(slave);
-  kill(pid, SIGTERM);
-  int status = -1;
-  for (const auto deadline = Clock::now() + std::chrono::seconds(10);
-       waitpid(pid, &status, WNOHANG) == 0 && Clock::now() < deadline;)
-    poll(nullptr, 0, 10);
-  if (status == -1) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
+  for (std::string line = "-"; !line.empty() && received.find("END\n") == std::string::npos;)
+    received += line = scale.Lines(1);
+  const int status = scale.Stop();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 
   EXPECT_EQ(received, ReadFile(log));
