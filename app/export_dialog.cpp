@@ -165,7 +165,8 @@ void ExportDialog::StartClick() {
       },
       [this](const ExportSummary& summary) {
         QMetaObject::invokeMethod(this, [this, summary] { Finished(summary); }, Qt::QueuedConnection);
-      });
+      },
+      ExportProtocol(folder_));
 }
 
 void ExportDialog::Finished(const ExportSummary& summary) {

@@ -3,11 +3,12 @@
 #include "export/thread_priority.h"
 
 BackgroundExport::BackgroundExport(std::vector<DataFileEntry> files, std::string target,
-                                   ExportFormat format, ExportProgress progress, Done done)
-    : thread_([this, files = std::move(files), target = std::move(target), format,
+                                   ExportFormat format, ExportProgress progress, Done done,
+                                   ProtocolId protocol)
+    : thread_([this, files = std::move(files), target = std::move(target), format, protocol,
                progress = std::move(progress), done = std::move(done)] {
         LowerThisThreadsPriority();
-        done(ExportDataFiles(files, target, format, progress, &cancel_));
+        done(ExportDataFiles(files, target, format, progress, &cancel_, protocol));
       }) {}
 
 BackgroundExport::~BackgroundExport() {

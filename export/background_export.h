@@ -16,7 +16,7 @@ class BackgroundExport {
 
   // Starts at once.
   BackgroundExport(std::vector<DataFileEntry> files, std::string target, ExportFormat format,
-                   ExportProgress progress, Done done);
+                   ExportProgress progress, Done done, ProtocolId protocol = ProtocolId::Liczba);
   // Cancels an export that still runs and waits for its thread.
   ~BackgroundExport();
   BackgroundExport(const BackgroundExport&) = delete;

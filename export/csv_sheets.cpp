@@ -91,10 +91,12 @@ class CsvFile {
 
 class CsvSheets : public SheetWriter {
  public:
-  explicit CsvSheets(const std::string& target)
+  CsvSheets(const std::string& target, bool readingUnits)
       : records_(target, kRecordHeads),
         balances_(CsvCompanion(target, "bilanse"), kBalanceHeads),
-        readings_(CsvCompanion(target, "odczyty"), kReadingHeads) {}
+        readings_(CsvCompanion(target, "odczyty"), readingUnits ? std::span<const char* const>(kReadingUnitHeads)
+                                                                : std::span<const char* const>(kReadingHeads)),
+        readingUnits_(readingUnits) {}
 
   std::optional<std::string> Open() {
     if (auto failed = records_.Open()) return failed;
@@ -119,7 +121,9 @@ class CsvSheets : public SheetWriter {
       if (readingsFailed_) return;
     }
     if (readings_.IsOpen()) {
-      readings_.Row(IsoDay(row.day) + ';' + CommaNumber(row.value, row.decimals) + ';' + Field(row.file));
+      const std::string units =
+          readingUnits_ ? Field(row.unit) + ';' + StabilityText(row.stability) + ';' : std::string();
+      readings_.Row(IsoDay(row.day) + ';' + CommaNumber(row.value, row.decimals) + ';' + units + Field(row.file));
     }
   }
 
@@ -144,6 +148,7 @@ class CsvSheets : public SheetWriter {
 
  private:
   CsvFile records_, balances_, readings_;
+  bool readingUnits_ = false;
   std::optional<std::string> readingsFailed_;
   std::vector<std::string> written_;
 };
@@ -155,8 +160,9 @@ std::string CsvCompanion(const std::string& target, const std::string& tag) {
   return target.substr(0, target.size() - extension.size()) + "-" + tag + extension;
 }
 
-std::unique_ptr<SheetWriter> OpenCsvSheets(const std::string& target, std::string& error) {
-  auto sheets = std::make_unique<CsvSheets>(target);
+std::unique_ptr<SheetWriter> OpenCsvSheets(const std::string& target, std::string& error,
+                                           bool readingUnits) {
+  auto sheets = std::make_unique<CsvSheets>(target, readingUnits);
   if (auto failed = sheets->Open()) {
     error = *failed;
     return nullptr;

@@ -10,7 +10,9 @@
 
 #include "export/sheet_rows.h"
 
-std::unique_ptr<SheetWriter> OpenCsvSheets(const std::string& target, std::string& error);
+// `readingUnits`: the readings' file has the unit and stability columns.
+std::unique_ptr<SheetWriter> OpenCsvSheets(const std::string& target, std::string& error,
+                                           bool readingUnits = false);
 
 // "dir/dzień.csv" with `tag` "bilanse" gives "dir/dzień-bilanse.csv".
 std::string CsvCompanion(const std::string& target, const std::string& tag);

@@ -1,6 +1,8 @@
 #include "export/data_file_scan.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -12,8 +14,8 @@ namespace {
 
 class Scan {
  public:
-  Scan(double day, const std::string& label, SheetWriter& out, ExportCounts& counts)
-      : day_(day), label_(label), out_(out), counts_(counts) {}
+  Scan(double day, const std::string& label, SheetWriter& out, ExportCounts& counts, ProtocolId protocol)
+      : day_(day), label_(label), out_(out), counts_(counts), protocol_(protocol) {}
 
   void Line(const std::string& line, bool overlong) {
     if (overlong || HoldsBinary(line)) {
@@ -21,11 +23,26 @@ class Scan {
       EndRun();
       return;
     }
-    // The line processing's own order: a bare number is a reading, whatever
-    // else it might parse as.
+    // The line processing's own order: a reading of the scale's protocol,
+    // whatever else it might parse as; its statuses are no rows. A bare
+    // number stays a reading under any protocol (older data files).
+    if (protocol_ != ProtocolId::Liczba) {
+      const ClassifiedLine classified = ClassifyLine(protocol_, line);
+      if (classified.kind == LineKind::Status) {
+        EndRun();
+        return;
+      }
+      if (classified.kind == LineKind::Reading && std::isfinite(classified.reading.number)) {
+        EndRun();
+        const ScaleReading& r = classified.reading;
+        out_.AddReading({day_, r.number, std::min(r.decimals, kMaxDecimals), AsUtf8(r.unit), r.stability, label_});
+        ++counts_.readings;
+        return;
+      }
+    }
     if (const auto reading = ParseReading(line)) {
       EndRun();
-      out_.AddReading({day_, reading->value, reading->decimals, label_});
+      out_.AddReading({day_, reading->value, reading->decimals, {}, Stability::Unknown, label_});
       ++counts_.readings;
       return;
     }
@@ -69,6 +86,7 @@ class Scan {
   const std::string& label_;
   SheetWriter& out_;
   ExportCounts& counts_;
+  ProtocolId protocol_;
   BalanceRecord record_;
   RecordRow last_;
   bool inRun_ = false;
@@ -82,11 +100,12 @@ struct FileCloser {
 }  // namespace
 
 ScanOutcome ScanDataFile(const std::string& path, double day, const std::string& label,
-                         SheetWriter& out, ExportCounts& counts, const std::atomic<bool>* cancel) {
+                         SheetWriter& out, ExportCounts& counts, const std::atomic<bool>* cancel,
+                         ProtocolId protocol) {
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return errno == ENOENT ? ScanOutcome::Missing : ScanOutcome::Unreadable;
   LineReader reader(file.get());
-  Scan scan(day, label, out, counts);
+  Scan scan(day, label, out, counts, protocol);
   std::string line;
   bool overlong = false;
   while (reader.Next(line, overlong)) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "export/sheet_rows.h"
+#include "protocols/scale_protocol.h"
 
 struct ExportCounts {
   long long balances = 0;
@@ -22,7 +23,9 @@ enum class ScanOutcome { Read, Missing, Unreadable, Cancelled };
 
 // `day`: the file's day, for records without a stamp and for readings.
 // `label`: how the rows name the file (UTF-8). A set `cancel` stops the
-// scan between lines; the rows written so far stay.
+// scan between lines; the rows written so far stay. `protocol`: how the
+// scale's lines are read into readings (unit and stability with them).
 ScanOutcome ScanDataFile(const std::string& path, double day, const std::string& label,
                          SheetWriter& out, ExportCounts& counts,
-                         const std::atomic<bool>* cancel = nullptr);
+                         const std::atomic<bool>* cancel = nullptr,
+                         ProtocolId protocol = ProtocolId::Liczba);

@@ -9,6 +9,8 @@
 #include "export/file_names.h"
 #include "export/target_file.h"
 #include "export/xlsx_sheets.h"
+#include "config/konfig/konfig.h"
+#include "protocols/protocol_settings.h"
 #include "text/clock.h"
 #include "text/local_time.h"
 
@@ -36,7 +38,8 @@ std::optional<double> LastChangeDay(const std::string& path) {
   return EncodeDateTime({.year = local.tm_year + 1900, .month = local.tm_mon + 1, .day = local.tm_mday});
 }
 
-std::unique_ptr<SheetWriter> OpenSheets(const std::string& target, ExportFormat format, std::string& error) {
+std::unique_ptr<SheetWriter> OpenSheets(const std::string& target, ExportFormat format, bool readingUnits,
+                                        std::string& error) {
   for (const std::string& file : format == ExportFormat::Csv
                                      ? std::vector<std::string>{target, CsvCompanion(target, "bilanse"),
                                                                 CsvCompanion(target, "odczyty")}
@@ -46,7 +49,8 @@ std::unique_ptr<SheetWriter> OpenSheets(const std::string& target, ExportFormat 
       return nullptr;
     }
   }
-  return format == ExportFormat::Csv ? OpenCsvSheets(target, error) : OpenXlsxSheets(target, error);
+  return format == ExportFormat::Csv ? OpenCsvSheets(target, error, readingUnits)
+                                     : OpenXlsxSheets(target, error, readingUnits);
 }
 
 }  // namespace
@@ -72,10 +76,10 @@ DataFileEntry NamedDataFile(const std::string& path) {
 
 ExportSummary ExportDataFiles(const std::vector<DataFileEntry>& files, const std::string& target,
                               ExportFormat format, const ExportProgress& progress,
-                              const std::atomic<bool>* cancel) {
+                              const std::atomic<bool>* cancel, ProtocolId protocol) {
   ExportSummary summary;
   std::string error;
-  auto sheets = OpenSheets(target, format, error);
+  auto sheets = OpenSheets(target, format, protocol != ProtocolId::Liczba, error);
   if (!sheets) {
     summary.error = error;
     return summary;
@@ -83,7 +87,7 @@ ExportSummary ExportDataFiles(const std::vector<DataFileEntry>& files, const std
   int done = 0;
   for (const DataFileEntry& file : files) {
     const std::string label = AsUtf8(NameOf(file.path));
-    switch (ScanDataFile(file.path, file.day, label, *sheets, summary.counts, cancel)) {
+    switch (ScanDataFile(file.path, file.day, label, *sheets, summary.counts, cancel, protocol)) {
       case ScanOutcome::Read: ++summary.filesRead; break;
       case ScanOutcome::Missing: summary.missing.push_back(AsUtf8(file.path)); break;
       case ScanOutcome::Unreadable: summary.unusable.push_back(AsUtf8(file.path)); break;
@@ -119,4 +123,14 @@ std::string SummaryText(const ExportSummary& s) {
   text += "Zapisano:";
   for (const auto& file : s.written) text += "\n" + file;
   return text;
+}
+
+ProtocolId ExportProtocol(const std::string& folder) {
+  KonfigSettings konfig;
+  try {
+    LoadKonfig(konfig, InFolder(folder, kKonfigFileName));
+  } catch (const KonfigReadError&) {
+    // What was read stays; the default port otherwise.
+  }
+  return LoadPortProtocol(InFolder(folder, kProtocolFileName), konfig.Port).protocol;
 }

@@ -47,7 +47,12 @@ using ExportProgress = std::function<void(int done, int total)>;
 // it is left and an older file of that name stays as it was.
 ExportSummary ExportDataFiles(const std::vector<DataFileEntry>& files, const std::string& target,
                               ExportFormat format, const ExportProgress& progress = {},
-                              const std::atomic<bool>* cancel = nullptr);
+                              const std::atomic<bool>* cancel = nullptr,
+                              ProtocolId protocol = ProtocolId::Liczba);
+
+// The protocol of the scale whose data files lie in `folder`: that of
+// konfig.ini's port in the folder's protokol.ini.
+ProtocolId ExportProtocol(const std::string& folder);
 
 // What the export did, in Polish (UTF-8), one fact a line.
 std::string SummaryText(const ExportSummary& summary);

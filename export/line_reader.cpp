@@ -18,6 +18,7 @@ bool LineReader::Fill() {
 bool LineReader::Next(std::string& line, bool& overlong) {
   line.clear();
   overlong = false;
+  ended_ = false;
   bool any = false;
   for (;;) {
     if (begin_ == end_ && !Fill()) break;
@@ -28,8 +29,11 @@ bool LineReader::Next(std::string& line, bool& overlong) {
     const std::size_t room = kMaxLineLength + 1 - std::min(line.size(), kMaxLineLength + 1);
     line.append(start, std::min(length, room));
     begin_ += length;
+    consumed_ += length;
     if (lf) {
       ++begin_;
+      ++consumed_;
+      ended_ = true;
       break;
     }
   }

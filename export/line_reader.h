@@ -17,6 +17,10 @@ class LineReader {
   // error (see Failed). `overlong` tells that the line was cut short.
   bool Next(std::string& line, bool& overlong);
   bool Failed() const { return failed_; }
+  // Whether the line Next gave last ended with a LF (a line still being
+  // written does not), and the bytes read up to its end, LF included.
+  bool LineEnded() const { return ended_; }
+  unsigned long long Consumed() const { return consumed_; }
 
  private:
   bool Fill();
@@ -24,5 +28,6 @@ class LineReader {
   std::FILE* file_;
   char buffer_[64 * 1024];
   std::size_t begin_ = 0, end_ = 0;
-  bool eof_ = false, failed_ = false;
+  bool eof_ = false, failed_ = false, ended_ = false;
+  unsigned long long consumed_ = 0;
 };

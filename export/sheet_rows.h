@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "protocols/scale_protocol.h"
+
 struct RecordRow {
   double day = 0;
   std::optional<double> time;  // none: the record carries no stamp
@@ -36,6 +38,8 @@ struct ReadingRow {
   double day = 0;              // the data file's day
   double value = 0;
   int decimals = 0;
+  std::string unit;            // as the line carries it; empty: none
+  Stability stability = Stability::Unknown;
   std::string file;
 };
 
@@ -64,6 +68,13 @@ inline constexpr const char* kRecordHeads[] = {"Data", "Godzina", "Bilans", "Nr 
 inline constexpr const char* kBalanceHeads[] = {"Data", "Godzina", "Bilans", "Liczba ważeń",
                                                 "Masa łączna", "Jednostka", "Plik"};
 inline constexpr const char* kReadingHeads[] = {"Data", "Odczyt", "Plik"};
+// Where the scale's protocol carries units and stability (any but the bare
+// number): "Stabilny" is "tak", "nie" or empty where the line does not say.
+inline constexpr const char* kReadingUnitHeads[] = {"Data", "Odczyt", "Jednostka", "Stabilny", "Plik"};
+
+inline const char* StabilityText(Stability stability) {
+  return stability == Stability::Stable ? "tak" : stability == Stability::Motion ? "nie" : "";
+}
 
 // A spreadsheet shows no more than 15 significant digits; more decimals
 // than this only come from a damaged line.

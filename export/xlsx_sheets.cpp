@@ -16,8 +16,9 @@ namespace {
 
 class XlsxSheets : public SheetWriter {
  public:
-  XlsxSheets(std::string target, std::string temporary, std::string folder)
-      : target_(std::move(target)), temporary_(std::move(temporary)), folder_(std::move(folder)) {
+  XlsxSheets(std::string target, std::string temporary, std::string folder, bool readingUnits)
+      : target_(std::move(target)), temporary_(std::move(temporary)), folder_(std::move(folder)),
+        readingUnits_(readingUnits) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_TRUE;
@@ -38,7 +39,8 @@ class XlsxSheets : public SheetWriter {
     records_.name = kRecordSheet;
     balances_.heads = kBalanceHeads;
     balances_.name = kBalanceSheet;
-    readings_.heads = kReadingHeads;
+    readings_.heads = readingUnits_ ? std::span<const char* const>(kReadingUnitHeads)
+                                    : std::span<const char* const>(kReadingHeads);
     readings_.name = kReadingSheet;
     Start(records_);
     Start(balances_);
@@ -89,7 +91,12 @@ class XlsxSheets : public SheetWriter {
     const lxw_row_t r = readings_.row;
     Check(worksheet_write_number(sheet, r, 0, row.day, date_));
     Check(worksheet_write_number(sheet, r, 1, row.value, Decimals(row.decimals)));
-    Text(sheet, r, 2, row.file);
+    lxw_col_t col = 2;
+    if (readingUnits_) {
+      Text(sheet, r, col++, row.unit);
+      Text(sheet, r, col++, StabilityText(row.stability));
+    }
+    Text(sheet, r, col, row.file);
   }
 
   std::optional<std::string> Finish() override {
@@ -188,13 +195,15 @@ class XlsxSheets : public SheetWriter {
   lxw_format* time_ = nullptr;
   std::array<lxw_format*, kMaxDecimals + 1> decimal_{};
   Sheet records_, balances_, readings_;
+  bool readingUnits_ = false;
   lxw_error error_ = LXW_NO_ERROR;
   bool finished_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<SheetWriter> OpenXlsxSheets(const std::string& target, std::string& error) {
+std::unique_ptr<SheetWriter> OpenXlsxSheets(const std::string& target, std::string& error,
+                                            bool readingUnits) {
   const std::string temporary = TemporaryBeside(target);
   // Tried at once, so that a folder that cannot be written is reported
   // before the data files are read rather than after.
@@ -206,7 +215,7 @@ std::unique_ptr<SheetWriter> OpenXlsxSheets(const std::string& target, std::stri
   std::fclose(probe);
   std::string folder = FolderOf(target);
   if (folder.empty()) folder = ".";
-  auto sheets = std::make_unique<XlsxSheets>(target, temporary, folder);
+  auto sheets = std::make_unique<XlsxSheets>(target, temporary, folder, readingUnits);
   if (!sheets->Opened()) {
     error = CannotWrite(target, "nie udało się utworzyć skoroszytu");
     return nullptr;

@@ -10,4 +10,6 @@
 #include "export/sheet_rows.h"
 
 // The writer, or nothing with `error` saying why the target cannot be written.
-std::unique_ptr<SheetWriter> OpenXlsxSheets(const std::string& target, std::string& error);
+// `readingUnits`: the "Odczyty" sheet has the unit and stability columns.
+std::unique_ptr<SheetWriter> OpenXlsxSheets(const std::string& target, std::string& error,
+                                            bool readingUnits = false);

@@ -66,7 +66,15 @@ INSTANTIATE_TEST_SUITE_P(Forms, RefusedLine,
                                            std::vector<const char*>{"--from", "2026-12-09", "--to", "2026-12-01"},
                                            std::vector<const char*>{"--from", "2026-12-01", "plik"},
                                            std::vector<const char*>{"--dir"},
-                                           std::vector<const char*>{"--nie-ma"}),
+                                           std::vector<const char*>{"--nie-ma"},
+                                           std::vector<const char*>{"--protocol", "Si"},
+                                           std::vector<const char*>{"--protocol"}),
                          [](const auto& info) { return std::to_string(info.index); });
+
+TEST(ProtocolOption, NamesTheProtocolOrLeavesItToProtokolIni) {
+  std::string error;
+  EXPECT_EQ(Parse({"--protocol", "esc_p"}, error)->protocol, ProtocolId::EscP);
+  EXPECT_FALSE(Parse({}, error)->protocol);
+}
 
 }  // namespace

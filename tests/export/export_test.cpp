@@ -201,4 +201,19 @@ TEST_F(ExportTest, AFailedOrCancelledExportLeavesNoFileBehind) {
   EXPECT_THAT(Names(), ElementsAre("20261208", "stary.xlsx"));
 }
 
+TEST_F(ExportTest, ReadingsOfAProtocolCarryTheirUnitAndStability) {
+  DataFile("20261208", {"001     45.23 kg     45.23 kg", "S S     100.00 g", "S D      -2,5 kg", "S +",
+                        "  7.25", "+   12.50 kg"});
+  const ExportSummary summary = ExportDataFiles(DataFilesOfDays(Day(2026, 12, 8), Day(2026, 12, 8), dir.path.string()),
+                                                dir.File("si.csv"), ExportFormat::Csv, {}, nullptr, ProtocolId::Si);
+  ASSERT_FALSE(summary.error) << *summary.error;
+  EXPECT_EQ(summary.counts.records, 1);
+  EXPECT_EQ(summary.counts.readings, 3);  // the status and the other shape's line are no readings
+  EXPECT_EQ(ReadFile(dir.File("si-odczyty.csv")),
+            "\xEF\xBB\xBF" "Data;Odczyt;Jednostka;Stabilny;Plik\r\n"
+            "2026-12-08;100,00;g;tak;20261208\r\n"
+            "2026-12-08;-2,5;kg;nie;20261208\r\n"
+            "2026-12-08;7,25;;;20261208\r\n");
+}
+
 }  // namespace

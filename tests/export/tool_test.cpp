@@ -40,6 +40,7 @@ TEST(WagaExport, ExitsWithTheCodeOfItsOutcome) {
   EXPECT_EQ(RunTool("--dir " + d + "/brak").status, kExitFailed);
   EXPECT_EQ(RunTool("--out " + d + "/brak/b.xlsx " + d + "/20261207").status, kExitFailed);
   EXPECT_EQ(RunTool("--out b.ods").status, kExitUsage);
+  EXPECT_EQ(RunTool("--protocol ESC_P " + d + "/20261207").status, kExitUsage);
 }
 
 }  // namespace

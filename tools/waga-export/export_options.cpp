@@ -11,7 +11,13 @@ const char* const kExportHelp =
     "      z samym --from: od tego dnia do dziś\n"
     "  waga-export [--out PLIK] PLIK_DANYCH...\n"
     "      eksportuje podane pliki danych\n"
+    "  waga-export --to-db [--dir KATALOG] [--from DATA] [--to DATA] | PLIK_DANYCH...\n"
+    "      wysyła linie tych plików danych do bazy danych z pliku baza.ini w KATALOGU\n"
+    "      (tylko to, czego baza jeszcze nie ma; protokół portu z konfig.ini i protokol.ini)\n"
     "  waga-export --help | --version\n"
+    "--protocol ID: jak czytać odczyty wagi (liczba, jednostka, si, st, esc_p,\n"
+    "ramka); domyślnie protokół portu z konfig.ini zapisany w protokol.ini.\n"
+    "Poza liczbą arkusz Odczyty ma też kolumny Jednostka i Stabilny.\n"
     "PLIK kończy się na .xlsx (skoroszyt z arkuszami Ważenia, Bilanse i Odczyty)\n"
     "albo .csv (średniki, przecinek dziesiętny, UTF-8; bilanse i odczyty obok,\n"
     "w plikach z -bilanse i -odczyty w nazwie); domyślnie wazenia-DATA.xlsx.\n"
@@ -45,7 +51,11 @@ std::optional<ExportOptions> ParseExportOptions(int argc, const char* const* arg
       options.command = ExportCommand::Version;
       return options;
     }
-    if (arg == "--dir" || arg == "--out" || arg == "--from" || arg == "--to") {
+    if (arg == "--to-db") {
+      options.command = ExportCommand::ToDatabase;
+      continue;
+    }
+    if (arg == "--dir" || arg == "--out" || arg == "--from" || arg == "--to" || arg == "--protocol") {
       if (i + 1 >= argc) {
         error = "brak wartości po " + arg;
         return std::nullopt;
@@ -53,6 +63,12 @@ std::optional<ExportOptions> ParseExportOptions(int argc, const char* const* arg
       const std::string value = argv[++i];
       if (arg == "--dir") {
         options.dir = value;
+      } else if (arg == "--protocol") {
+        options.protocol = ProtocolIdFromText(value);
+        if (!options.protocol) {
+          error = "nieznany protokół: " + value + " (liczba, jednostka, si, st, esc_p, ramka)";
+          return std::nullopt;
+        }
       } else if (arg == "--out") {
         const auto format = FormatOfTarget(value);
         if (!format) {
@@ -76,6 +92,10 @@ std::optional<ExportOptions> ParseExportOptions(int argc, const char* const* arg
     } else {
       options.files.push_back(arg);
     }
+  }
+  if (options.command == ExportCommand::ToDatabase && formatGiven) {
+    error = "--to-db nie tworzy arkusza: bez --out";
+    return std::nullopt;
   }
   if (!options.files.empty() && (options.from || options.to)) {
     error = "podaj dni (--from, --to) albo nazwy plików danych, nie jedno i drugie";

@@ -8,7 +8,7 @@
 
 #include "export/export_run.h"
 
-enum class ExportCommand { Export, Help, Version };
+enum class ExportCommand { Export, ToDatabase, Help, Version };
 
 struct ExportOptions {
   ExportCommand command = ExportCommand::Export;
@@ -17,6 +17,9 @@ struct ExportOptions {
   std::vector<std::string> files;    // data files named instead of days
   std::string out;                   // empty: the proposed name
   ExportFormat format = ExportFormat::Xlsx;
+  // --protocol ID; none: that of konfig.ini's port in protokol.ini (in the
+  // current folder).
+  std::optional<ProtocolId> protocol;
 };
 
 // The options, or nothing with `error` saying what is wrong. `today` fills
@@ -31,6 +34,10 @@ std::vector<DataFileEntry> ExportFiles(const ExportOptions& options);
 std::optional<double> ParseDay(const std::string& text);
 
 extern const char* const kExportHelp;
+
+// --to-db: the files' lines into the database that baza.ini in dir names,
+// what it does not hold yet; prints what went. Returns the exit code.
+int ShipToDatabase(const ExportOptions& options);
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // a data file or the target could not be used

@@ -39,7 +39,10 @@ int main(int argc, char** argv) {
       return kExitFailed;
     }
   }
-  const ExportSummary summary = ExportDataFiles(ExportFiles(*options), options->out, options->format);
+  if (options->command == ExportCommand::ToDatabase) return ShipToDatabase(*options);
+  const ProtocolId protocol = options->protocol.value_or(ExportProtocol("."));
+  const ExportSummary summary =
+      ExportDataFiles(ExportFiles(*options), options->out, options->format, {}, nullptr, protocol);
   if (summary.error) {
     std::cerr << "waga-export: " << *summary.error << "\n";
     return kExitFailed;
