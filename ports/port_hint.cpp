@@ -10,6 +10,7 @@
 #include "serial/com_errors.h"
 #include "serial/com_texts.h"
 #include "serial/net/net_target.h"
+#include "serial/posix/line_parameters.h"
 
 namespace {
 
@@ -135,14 +136,6 @@ std::string NoUartHint(const PortSituation& s, std::int32_t systemError) {
          SystemSaid(systemError) + ": w tym komputerze nie ma takiego złącza RS-232.\n" + MapAdvice(s);
 }
 
-bool StandardSpeed(std::uint32_t speed) {
-  static constexpr std::uint32_t kSpeeds[] = {50,     75,     110,    134,    150,    200,
-                                              300,    600,    1200,   1800,   2400,   4800,
-                                              9600,   19200,  38400,  57600,  115200, 230400,
-                                              460800, 500000, 576000, 921600};
-  return std::find(std::begin(kSpeeds), std::end(kSpeeds), speed) != std::end(kSpeeds);
-}
-
 std::string FormatText(const LineSettings& line) {
   static constexpr const char* kParities[] = {"bez parzystości", "parzystość nieparzysta",
                                               "parzystość parzysta", "parzystość mark",
@@ -158,7 +151,7 @@ std::string SettingsHint(const PortSituation& s, std::int32_t systemError) {
   std::string text = "Sterownik urządzenia " + s.mapping.path + " odrzucił ustawienia linii" +
                      SystemSaid(systemError) + ".\n";
   const LineSettings& line = s.line;
-  if (!StandardSpeed(line.speed)) {
+  if (!IsKernelStandardRate(line.speed)) {
     return text + "Prędkości " + std::to_string(line.speed) +
            " bps ta przejściówka nie potrafi ustawić. Wybierz inną prędkość w Ustawieniach "
            "transmisji i taką samą w wadze (np. 9600 bps).";

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "ports/port_hint.h"
+#include "tools/waga-ports/detect.h"
 #include "tools/waga-ports/listen.h"
 #include "tools/waga-ports/ports_options.h"
 #include "tools/waga-ports/ports_report.h"
@@ -34,12 +35,14 @@ int main(int argc, char** argv) {
       return code;
     }
     case PortsCommand::Listen:
+    case PortsCommand::Detect:
       // Waga reads porty.ini and konfig.ini from its working directory.
       if (::chdir(options->dir.c_str()) != 0) {
         std::cerr << "waga-ports: " << options->dir << ": " << SystemErrorText(errno) << "\n";
         return kExitFailed;
       }
-      return Listen(*options, std::cout);
+      return options->command == PortsCommand::Listen ? Listen(*options, std::cout)
+                                                      : Detect(*options, std::cout);
     case PortsCommand::List:
       std::cout << DeviceReport(SystemRoots{}, CurrentUser()) << "\n"
                 << MappingReport(options->dir, SystemRoots{});

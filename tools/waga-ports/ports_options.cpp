@@ -24,9 +24,13 @@ const char* const kPortsHelp =
     "  waga-ports [--dir KATALOG] --listen COMn [--speed BPS] [--seconds S]\n"
     "      otwiera port tak jak Waga i pokazuje, co przychodzi (tekst i szesnastkowo);\n"
     "      domyślnie prędkość z konfig.ini i 10 sekund\n"
+    "  waga-ports [--dir KATALOG] --detect COMn [--apply]\n"
+    "      szuka prędkości, formatu linii i protokołu wagi na porcie; z --apply zapisuje\n"
+    "      format w porty.ini, protokół w protokol.ini i prędkość w konfig.ini\n"
     "  waga-ports --help | --version\n"
     "KATALOG to katalog roboczy Wagi (domyślnie bieżący).\n"
-    "Kody wyjścia: 0 wykonano, 1 port lub plik nie dał się użyć, 2 błędne argumenty.\n";
+    "Kody wyjścia: 0 wykonano (--detect: znaleziono wagę), 1 port lub plik nie dał się użyć\n"
+    "(--detect: nie znaleziono wagi), 2 błędne argumenty.\n";
 
 std::string PortName(const std::string& text) {
   std::string upper;
@@ -41,7 +45,7 @@ std::string PortName(const std::string& text) {
 
 std::optional<PortsOptions> ParsePortsOptions(int argc, const char* const* argv, std::string& error) {
   PortsOptions options;
-  bool speedGiven = false, secondsGiven = false;
+  bool speedGiven = false, secondsGiven = false, applyGiven = false;
   const auto value = [&](int& i, const std::string& name) -> std::optional<std::string> {
     if (i + 1 >= argc) {
       error = "brak wartości po " + name;
@@ -68,14 +72,18 @@ std::optional<PortsOptions> ParsePortsOptions(int argc, const char* const* argv,
       const auto dir = value(i, arg);
       if (!dir) return std::nullopt;
       options.dir = *dir;
-    } else if (arg == "--map" || arg == "--listen") {
+    } else if (arg == "--apply") {
+      applyGiven = true;
+    } else if (arg == "--map" || arg == "--listen" || arg == "--detect") {
       if (options.command != PortsCommand::List) {
-        error = "--map i --listen wykluczają się";
+        error = "--map, --listen i --detect wykluczają się";
         return std::nullopt;
       }
       const auto name = value(i, arg);
       if (!name || !port(*name)) return std::nullopt;
-      options.command = arg == "--map" ? PortsCommand::Map : PortsCommand::Listen;
+      options.command = arg == "--map"      ? PortsCommand::Map
+                        : arg == "--listen" ? PortsCommand::Listen
+                                            : PortsCommand::Detect;
       if (options.command == PortsCommand::Map) {
         const auto path = value(i, arg + " " + *name);
         if (!path) return std::nullopt;
@@ -107,5 +115,10 @@ std::optional<PortsOptions> ParsePortsOptions(int argc, const char* const* argv,
     error = "--speed i --seconds działają tylko z --listen";
     return std::nullopt;
   }
+  if (applyGiven && options.command != PortsCommand::Detect) {
+    error = "--apply działa tylko z --detect";
+    return std::nullopt;
+  }
+  options.apply = applyGiven;
   return options;
 }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-enum class PortsCommand { List, Map, Listen, Help, Version };
+enum class PortsCommand { List, Map, Listen, Detect, Help, Version };
 
 struct PortsOptions {
   PortsCommand command = PortsCommand::List;
@@ -15,6 +15,7 @@ struct PortsOptions {
   std::string path;          // --map's device
   std::uint32_t speed = 0;   // --listen; 0: the speed of konfig.ini
   int seconds = 10;
+  bool apply = false;        // --detect --apply
 };
 
 // The options, or nothing with `error` saying what is wrong.

@@ -11,7 +11,9 @@
 
 #include "tests/ports/fake_tree.h"
 #include "tests/support/serial/pty_pair.h"
+#include "tests/support/serial/simulator_process.h"
 #include "tests/support/spawned_program.h"
+#include "platform/instance_marker.h"
 #include "tools/waga-ports/listen.h"
 #include "tools/waga-ports/ports_options.h"
 #include "tools/waga-ports/ports_report.h"
@@ -69,6 +71,10 @@ TEST(WagaPortsOptions, CommandsAndBadArguments) {
   EXPECT_EQ(listen->speed, 9600u);
   EXPECT_EQ(listen->seconds, 3);
   EXPECT_EQ(listen->dir, "/x");
+  auto detect = Parse({"--detect", "com2", "--apply"}, error);
+  ASSERT_TRUE(detect) << error;
+  EXPECT_EQ(detect->command, PortsCommand::Detect);
+  EXPECT_TRUE(detect->apply);
   auto map = Parse({"--map", "COM16", "/dev/ttyUSB0"}, error);
   ASSERT_TRUE(map);
   EXPECT_EQ(map->path, "/dev/ttyUSB0");
@@ -84,6 +90,8 @@ TEST(WagaPortsOptions, CommandsAndBadArguments) {
       {{"--speed", "9600"}, "tylko z --listen"},
       {{"--map", "COM1", "/dev/a", "--listen", "COM2"}, "wykluczają się"},
       {{"--dir"}, "brak wartości po --dir"},
+      {{"--listen", "COM2", "--apply"}, "--apply działa tylko z --detect"},
+      {{"--detect", "COM2", "--map", "COM1", "/dev/a"}, "wykluczają się"},
       {{"list"}, "nieznany argument \"list\""}};
   for (const auto& [args, message] : bad) {
     error.clear();
@@ -195,4 +203,35 @@ TEST(WagaPortsTool, ListensOnAPseudoTerminalAsTheProgramWould) {
   const ToolRun help = RunTool({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_THAT(help.output, HasSubstr("Kody wyjścia"));
+}
+
+TEST(WagaPortsTool, DetectsAScaleAndAppliesWhatItFound) {
+  FakeTree tree;
+  const SimulatorProcess sim(WAGA_SIM_PATH, {"--baud", "0", "--interval", "200", "--script", "reading:1000"});
+  const std::string dir = tree.Make("work");
+  // The marker of a Waga that runs is looked for here.
+  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  const std::string others = "; moje porty\r\nCOM1=/dev/ttyS0 7E1\r\n";
+  tree.Put("work/porty.ini", others + "COM4=" + sim.target + " 7O1 rtscts\r\n");
+  tree.Put("work/konfig.ini", "Numer_portu=4\r\nPredkosc_transmisji=1200\r\n");
+  const ToolRun run = RunTool({"--dir", dir, "--detect", "COM4", "--apply"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  // The sample is one of the simulator's readings, the first whole one.
+  EXPECT_THAT(run.output, testing::ContainsRegex("Znaleziono wagę: 9600 bps, 8N1, protokół liczba \\(pewność 100%\\)\\.\n"
+                                                 "Przykładowy wiersz: +[0-9]+\\.[0-9][0-9]\n"));
+  EXPECT_EQ(ReadFile(dir + "/porty.ini"), others + "COM4=" + sim.target + " 8N1 rtscts\r\n");
+  EXPECT_THAT(ReadFile(dir + "/konfig.ini"), HasSubstr("Predkosc_transmisji=9600\r\n"));
+
+  // While Waga runs, konfig.ini is its own.
+  tree.Put("work/konfig.ini", "Predkosc_transmisji=1200\r\n");
+  InstanceMarker marker;
+  ASSERT_TRUE(marker.Claim(DefaultInstanceMarkerPath()));
+  const ToolRun running = RunTool({"--dir", dir, "--detect", "COM4", "--apply"});
+  EXPECT_EQ(running.status, 0) << running.output;
+  EXPECT_THAT(running.output, HasSubstr("Waga jest uruchomiona"));
+  EXPECT_EQ(ReadFile(dir + "/konfig.ini"), "Predkosc_transmisji=1200\r\n");
+
+  const ToolRun missing = RunTool({"--dir", dir, "--detect", "COM5"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_THAT(missing.output, HasSubstr("Urządzenie /dev/ttyS4 nie istnieje"));
 }
