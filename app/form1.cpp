@@ -12,9 +12,11 @@
 
 #include "app/form1.h"
 #include "acquisition/data_file.h"
+#include "app/database_shipping.h"
 #include "app/look.h"
 #include "app/maker.h"
 #include "app/ui_text.h"
+#include "protocols/protocol_settings.h"
 #include "platform/free_space.h"
 #include "platform/qt_dialogs.h"
 #include "platform/window_frames.h"
@@ -51,6 +53,7 @@ TForm1::TForm1(TForm1Environment environment, QWidget* parent)
   BuildMenu();
   BuildControls();
   BindScalePort();
+  BindWeighings();
   FormCreate();
 }
 
@@ -96,6 +99,8 @@ void TForm1::FormCreate() {
   acquisition_.LastLineTime = Now();
   eMaxlinie_->setText(QString::number(maxPreviewLines_));
   acquisition_.PendingLine.clear();
+  // How the scale on that port sends its lines (protokol.ini beside konfig.ini).
+  acquisition_.Protocol = LoadPortProtocol(kProtocolFileName, comPortDriver_in_.Port());
   // The scale's port, at the port and speed just settled.
   ConnectScalePort();
   // The maker's address on the logo.
@@ -106,6 +111,11 @@ void TForm1::FormCreate() {
   // The data file of the day, created now so that a full disk shows at once.
   eNazwapliku_->setText(ToQString(FileDate(Now())));
   if (cbZapis_->isChecked()) CreateDataFileOfTheDay();
+  // A series of weighings that the data file of the day leaves open goes on.
+  StartWeighings();
+  // The scale's commands of the protocol just loaded.
+  UpdateScaleCommands();
+  StartDatabaseShipping();
   // The window's fixed place and size.
   PlaceWindow();
 }
@@ -152,6 +162,7 @@ void TForm1::FormClose() {
   // saves its settings and closes the port.
   instanceMapping_.Release();
   SaveKonfig(CurrentKonfigSettings());
+  if (database_) database_->Stop();
   if (comPortDriver_in_.Connected()) {
     try {
       comPortDriver_in_.Close();
@@ -164,6 +175,7 @@ void TForm1::FormClose() {
 void TForm1::closeEvent(QCloseEvent* event) {
   FormClose();
   timer1_->stop();
+  weighingTimer_->stop();
   event->accept();
 }
 
@@ -185,7 +197,7 @@ KonfigSettings TForm1::CurrentKonfigSettings() const {
   s.RBautoucinaj = rbAutoucinaj_->isChecked();
   s.CBdruk_nazwafirmy = cbDrukNazwafirmy_->isChecked();
   s.CBdata_bilansu = cbDataBilansu_->isChecked();
-  s.Ljednost = FromQString(ljednost_->text());
+  s.Ljednost = konfigUnit_;
   return s;
 }
 
@@ -202,5 +214,11 @@ void TForm1::ApplyKonfigSettings(const KonfigSettings& s) {
   (s.RBautoucinaj ? rbAutoucinaj_ : rbAutowyczysc_)->setChecked(true);
   cbDrukNazwafirmy_->setChecked(s.CBdruk_nazwafirmy);
   cbDataBilansu_->setChecked(s.CBdata_bilansu);
-  ljednost_->setText(ToQString(s.Ljednost));
+  konfigUnit_ = s.Ljednost;
+  ShowReadingUnit(std::string());
+}
+
+void TForm1::ShowReadingUnit(const std::string& unit) {
+  const QString text = ToQString(unit.empty() ? konfigUnit_ : unit);
+  if (ljednost_->text() != text) ljednost_->setText(text);
 }

@@ -11,8 +11,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "acquisition/acquisition_state.h"
+#include "acquisition/weighing_series.h"
+#include "acquisition/request_cycle.h"
 #include "text/clock.h"
 #include "balance/print_stream.h"
 #include "config/konfig/konfig.h"
@@ -34,6 +37,7 @@ class QTabWidget;
 class QTimer;
 class TAboutBox;
 class ExportDialog;
+class DatabaseShipping;
 class TFormUstaw;
 class BevelPanel;
 class ClickLabel;
@@ -88,6 +92,9 @@ class TForm1 : public QMainWindow {
   // Controls.
   QLabel* Ldisplay() const { return ldisplay_; }
   QLabel* Ljednost() const { return ljednost_; }
+  // Ljednost shows `unit`, or konfig.ini's unit when it is empty; that one
+  // stays the one konfig.ini keeps.
+  void ShowReadingUnit(const std::string& unit);
   QPlainTextEdit* Mraport() const { return mraport_; }
   // The preview's and the display's screen frame (looked up once).
   ScreenFrame& PreviewFrame();
@@ -107,9 +114,23 @@ class TForm1 : public QMainWindow {
   QPushButton* BBdrukuj_bilans() const { return bbDrukujBilans_; }
   QPushButton* BBdrukuj_szczbilans() const { return bbDrukujSzczbilans_; }
   QLabel* Iqel() const { return iqel_; }
+  // Weighings recorded at the computer: page "Waga" and page "Bilans"; their
+  // outcomes go to status panel 2, as the scale's commands' do.
+  QPushButton* Bzapiszwazenie() const { return bZapiszwazenie_; }
+  QPushButton* Bzakonczbilans() const { return bZakonczbilans_; }
+  QCheckBox* CBautomatycznie() const { return cbAutomatycznie_; }
+  QLineEdit* Eautomatycznie() const { return eAutomatycznie_; }
+  QLabel* WeighingStatus() const { return statusPanel2_; }
+  WeighingSeries& Weighings() { return weighings_; }
+  // What line processing keeps for the window (the reading shown, the
+  // port's protocol settings).
+  AcquisitionState& Acquisition() { return acquisition_; }
   QTimer* Timer1() const { return timer1_; }
-  // Status bar panel 0 ("Połączenie z wagą:") or 1 (the connection state).
-  QLabel* StatusPanel(int index) const { return index == 0 ? statusPanel0_ : statusPanel1_; }
+  // Status bar panel 0 ("Połączenie z wagą:"), 1 (the connection state) or
+  // 2 (the scale's replies to requests, tare and zero).
+  QLabel* StatusPanel(int index) const {
+    return index == 0 ? statusPanel0_ : index == 1 ? statusPanel1_ : index == 2 ? statusPanel2_ : nullptr;
+  }
   void SetStatusPanelText(int index, const std::string& cp1250);
 
   // Menu items.
@@ -122,7 +143,18 @@ class TForm1 : public QMainWindow {
   QAction* Madresfirmy() const { return mAdresfirmy_; }
   QAction* MMabout() const { return mmAbout_; }
   QAction* MMeksport() const { return mmEksport_; }
+  // The scale's commands (F5, F6, F7).
+  QAction* MMzapytanie() const { return mmZapytanie_; }
+  QAction* MMtara() const { return mmTara_; }
+  QAction* MMzerowanie() const { return mmZerowanie_; }
+  // Ticks the request cycle while it has work.
+  QTimer* TimerZapytan() const { return timerZapytan_; }
+  const RequestCycle& Requests() const { return requestCycle_; }
   ExportDialog* EksportDialog() const { return exportDialog_; }
+  QAction* MMbaza() const { return mmBaza_; }
+  // Status bar panel 3: the shipping to the database (hidden without baza.ini).
+  QLabel* DatabasePanel() const { return statusPanel3_; }
+  DatabaseShipping& Database() { return *database_; }
   QAction* Koniec1() const { return koniec1_; }
 
   // The settings that "konfig.ini" carries, read from and written to the
@@ -139,13 +171,19 @@ class TForm1 : public QMainWindow {
   void PCustawieniaChange();
   void MMaboutClick();
   void MMeksportClick();
+  void MMbazaClick();
   void Koniec1Click();
   void MMustaw_rsClick();
   void MnazwafirmyClick();
   void MadresfirmyClick();
+  // The scale: a request now (F5), tare (F6), zero (F7).
+  void MMzapytanieClick();
+  void MMtaraClick();
+  void MMzerowanieClick();
 
   // Supervision and printing.
   void Timer1Timer();
+  void TimerZapytanTimer();
   void BBdrukuj_bilansClick();
   void BBdrukuj_szczbilansClick();
   void BBdrukujClick();
@@ -154,6 +192,13 @@ class TForm1 : public QMainWindow {
   void BzmienplikClick();
   void EmaxlinieExit();
   void BwyczyscClick();
+
+  // Weighings: "Zapisz ważenie" (and F2), "Zakończ bilans", automatic
+  // recording and its threshold (kept per port in protokol.ini).
+  void BzapiszwazenieClick();
+  void BzakonczbilansClick();
+  void CBautomatycznieClick();
+  void EautomatycznieExit();
 
  public:
   // Received characters of ComPortDriver_in (`count` of them are waiting).
@@ -183,18 +228,39 @@ class TForm1 : public QMainWindow {
   void BuildMenu();
   void ShowPage(int index);
   void MarkPageItem(int index);
+  // Sends a command of the keyboard or the menu through the request cycle.
+  void ScaleCommandClick(ScaleCommand command);
+  // Greys the scale's commands that the port's protocol lacks or that a
+  // closed port cannot send, and runs the request timer while the cycle
+  // has work.
+  void UpdateScaleCommands();
 
   void FormCreate();
   void FormClose();
   // Start-up step 11: the first connection of ComPortDriver_in, with the
   // outcome in status panel 1.
   void ConnectScalePort();
+  // The port lent to the transmission dialog's search for the scale, and
+  // taken back.
+  void LendPortToSearch();
+  void TakePortBackFromSearch();
   // Deliveries of ComPortDriver_in on this window's event loop, OnRxChar and
   // the data file message; before the port is first opened.
   void BindScalePort();
   // Runs a command; an exception that ends it goes to the exception display.
   void RunCommand(const std::function<void()>& command);
   void CreateDataFileOfTheDay();
+  // The shipping of the data file's lines to the database, when baza.ini is there.
+  void StartDatabaseShipping();
+  // Weighings: the controls' handlers bound, the series of the data file
+  // of the day taken up, the outcome of a step shown and its lines put
+  // through line processing as received text (never inside a delivery).
+  void BindWeighings();
+  void StartWeighings();
+  void TakeWeighingStep(const WeighingStep& step);
+  void ProcessOwnLines(const std::vector<std::string>& lines);
+  void RestoreOwnPreviewLines(const std::vector<std::string>& lines);
+  void ShowAutomaticRecording();
   // Left 0, top 0 and the outer size 800×573, as far as the frame is known.
   void PlaceWindow();
 
@@ -211,10 +277,12 @@ class TForm1 : public QMainWindow {
   // run its handlers, so both must outlive it.
   QueuedUiHandoff handoff_;
   AcquisitionState acquisition_;
+  RequestCycle requestCycle_;
   // Set by FormCreate from the defaults and konfig.ini.
   std::int32_t maxPreviewLines_ = 0;
   std::string companyName_;
   std::string companyAddress_;
+  std::string konfigUnit_ = KonfigSettings().Ljednost;
   TComPort comPortDriver_in_{"ComPortDriver_in"};
 
   TFormUstaw* formUstaw_ = nullptr;
@@ -226,6 +294,14 @@ class TForm1 : public QMainWindow {
   QLabel* ljednost_ = nullptr;
   QTabWidget* pcUstawienia_ = nullptr;
   QLabel* iqel_ = nullptr;
+  QPushButton* bZapiszwazenie_ = nullptr;
+  QPushButton* bZakonczbilans_ = nullptr;
+  QCheckBox* cbAutomatycznie_ = nullptr;
+  QLineEdit* eAutomatycznie_ = nullptr;
+  QLabel* lAutomatycznieJednost_ = nullptr;
+  QTimer* weighingTimer_ = nullptr;
+  WeighingSeries weighings_;
+  bool processingOwnLines_ = false;
   QGroupBox* gbUstawplik_ = nullptr;
   QCheckBox* cbZapis_ = nullptr;
   QLineEdit* eNazwapliku_ = nullptr;
@@ -247,7 +323,11 @@ class TForm1 : public QMainWindow {
   ScreenFrame* previewFrame_ = nullptr;
   QLabel* statusPanel0_ = nullptr;
   QLabel* statusPanel1_ = nullptr;
+  QLabel* statusPanel2_ = nullptr;
+  QLabel* statusPanel3_ = nullptr;
+  std::unique_ptr<DatabaseShipping> database_;
   QTimer* timer1_ = nullptr;
+  QTimer* timerZapytan_ = nullptr;
 
   QActionGroup* pageItems_ = nullptr;
   QAction* mWaga_ = nullptr;
@@ -259,6 +339,10 @@ class TForm1 : public QMainWindow {
   QAction* mAdresfirmy_ = nullptr;
   QAction* mmAbout_ = nullptr;
   QAction* mmEksport_ = nullptr;
+  QAction* mmZapytanie_ = nullptr;
+  QAction* mmTara_ = nullptr;
+  QAction* mmZerowanie_ = nullptr;
   ExportDialog* exportDialog_ = nullptr;
+  QAction* mmBaza_ = nullptr;
   QAction* koniec1_ = nullptr;
 };

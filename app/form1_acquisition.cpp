@@ -13,6 +13,7 @@
 #include "acquisition/line_processing.h"
 #include "app/form1.h"
 #include "app/preview_lines.h"
+#include "app/reading_label.h"
 #include "platform/qt_text.h"
 
 namespace {
@@ -26,6 +27,13 @@ class Form1ScaleScreen final : public ScaleScreen {
   std::string DisplayCaption() const override { return FromQString(form_.Ldisplay()->text()); }
   void SetDisplayCaption(const std::string& text) override {
     frame_.SetDisplayCaption(ToQString(text));
+  }
+  void SetDisplayUnit(const std::string& unit) override { form_.ShowReadingUnit(unit); }
+  void SetDisplayInMotion(bool motion) override {
+    if (auto* label = dynamic_cast<ReadingLabel*>(form_.Ldisplay())) label->SetInMotion(motion);
+  }
+  void SetDisplayShowsWord(bool word) override {
+    if (auto* label = dynamic_cast<ReadingLabel*>(form_.Ldisplay())) label->SetShrinkToFit(word);
   }
 
   int PreviewLineCount() const override { return frame_.LineCount(); }
@@ -50,6 +58,7 @@ class Form1ScaleScreen final : public ScaleScreen {
   void SetStatusPanel1Hint(const std::string& utf8Text) override {
     form_.StatusPanel(1)->setToolTip(QString::fromStdString(utf8Text));
   }
+  void SetStatusPanel2(const std::string& text) override { form_.SetStatusPanelText(2, text); }
 
   Dialogs& Messages() override { return form_.UserDialogs(); }
 
@@ -69,6 +78,7 @@ class ComPortScalePort final : public ScalePort {
   TBaudRate BaudRate() const override { return port_.BaudRate(); }
   LineSettings Line() const override { return LineSettingsOf(port_.MakeDeviceControlBlock()); }
   int ReadString(std::string& text, int count) override { return port_.ReadString(text, count); }
+  void WriteString(const std::string& bytes) override { port_.WriteString(bytes); }
 
  private:
   TComPort& port_;
@@ -89,6 +99,12 @@ void TForm1::BindScalePort() {
   // The data file message waits until the serial delivery that met the
   // failure has returned: a supervision tick during the box may then close
   // the port without waiting on the box.
+  // A line answers the request under way. This runs inside the delivery:
+  // the cycle only takes note, and its timer sends the next.
+  acquisition_.LineClassified = [this](const ClassifiedLine& line) {
+    Form1ScaleScreen screen(*this);
+    requestCycle_.LineArrived(line, screen);
+  };
   acquisition_.MessagePending = [this] {
     QTimer::singleShot(0, this, [this] {
       Form1ScaleScreen screen(*this);
@@ -101,6 +117,21 @@ void TForm1::ConnectScalePort() {
   Form1ScaleScreen screen(*this);
   ComPortScalePort port(comPortDriver_in_);
   ::ConnectScalePort(port, screen, acquisition_);
+  UpdateScaleCommands();
+}
+
+void TForm1::LendPortToSearch() {
+  Form1ScaleScreen screen(*this);
+  ComPortScalePort port(comPortDriver_in_);
+  ::LendPortToSearch(port, screen, acquisition_);
+  UpdateScaleCommands();
+}
+
+void TForm1::TakePortBackFromSearch() {
+  Form1ScaleScreen screen(*this);
+  ComPortScalePort port(comPortDriver_in_);
+  ::TakePortBackFromSearch(port, screen, acquisition_);
+  UpdateScaleCommands();
 }
 
 void TForm1::ComPortDriver_inRxChar(std::int32_t count) {
@@ -113,4 +144,46 @@ void TForm1::Timer1Timer() {
   Form1ScaleScreen screen(*this);
   ComPortScalePort port(comPortDriver_in_);
   ::Timer1Timer(port, screen, acquisition_);
+  UpdateScaleCommands();
+}
+
+void TForm1::TimerZapytanTimer() {
+  Form1ScaleScreen screen(*this);
+  ComPortScalePort port(comPortDriver_in_);
+  requestCycle_.Tick(acquisition_.Protocol, port, screen);
+  UpdateScaleCommands();
+}
+
+void TForm1::UpdateScaleCommands() {
+  const PortProtocolSettings& settings = acquisition_.Protocol;
+  const bool open = comPortDriver_in_.Connected();
+  mmZapytanie_->setEnabled(open && !RequestCycle::CommandBytes(settings, ScaleCommand::Request).empty());
+  mmTara_->setEnabled(open && !RequestCycle::CommandBytes(settings, ScaleCommand::Tare).empty());
+  mmZerowanie_->setEnabled(open && !RequestCycle::CommandBytes(settings, ScaleCommand::Zero).empty());
+  const bool active = requestCycle_.Active(settings);
+  if (active && !timerZapytan_->isActive()) timerZapytan_->start();
+  if (!active && timerZapytan_->isActive()) timerZapytan_->stop();
+}
+
+void TForm1::ScaleCommandClick(ScaleCommand command) {
+  Form1ScaleScreen screen(*this);
+  ComPortScalePort port(comPortDriver_in_);
+  requestCycle_.Command(command, acquisition_.Protocol, port, screen);
+  UpdateScaleCommands();
+}
+
+void TForm1::MMzapytanieClick() { ScaleCommandClick(ScaleCommand::Request); }
+void TForm1::MMtaraClick() { ScaleCommandClick(ScaleCommand::Tare); }
+void TForm1::MMzerowanieClick() { ScaleCommandClick(ScaleCommand::Zero); }
+
+void TForm1::ProcessOwnLines(const std::vector<std::string>& lines) {
+  Form1ScaleScreen screen(*this);
+  processingOwnLines_ = true;
+  for (const std::string& line : lines) ProcessScaleLine(line, screen, acquisition_);
+  processingOwnLines_ = false;
+}
+
+void TForm1::RestoreOwnPreviewLines(const std::vector<std::string>& lines) {
+  Form1ScaleScreen screen(*this);
+  RestorePreviewLines(lines, screen);
 }

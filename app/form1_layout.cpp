@@ -63,6 +63,12 @@ void TForm1::BuildControls() {
   timer1_->setObjectName(QStringLiteral("Timer1"));
   timer1_->setInterval(kTimerInterval);
   connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
+  timerZapytan_ = new QTimer(this);
+  timerZapytan_->setObjectName(QStringLiteral("TimerZapytan"));
+  timerZapytan_->setInterval(RequestCycle::kTickMs);
+  timerZapytan_->setTimerType(Qt::PreciseTimer);
+  connect(timerZapytan_, &QTimer::timeout, this, &TForm1::TimerZapytanTimer);
 }
 
 void TForm1::BuildDisplay(QWidget* client) {
@@ -109,12 +115,19 @@ void TForm1::BuildPageWaga(QWidget* page) {
   iqel_ = Place(new QLabel(page), 32, 0, 153, 57);
   iqel_->setObjectName(QStringLiteral("Iqel"));
   iqel_->setPixmap(MakerLogo(iqel_->size()));
-  int top = 58;
+  int top = 57;
   for (const char* text : {maker::kNameAndTown, maker::kPhoneFax, maker::kSecondPhone}) {
-    auto* label = Place(new QLabel(U(text), page), 0, top, 209, 14);
+    auto* label = Place(new QLabel(U(text), page), 0, top, 209, 12);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    top += 14;
+    top += 12;
   }
+  // Weighings recorded at the computer, under the maker's lines.
+  bZapiszwazenie_ = Place(new GlyphButton(U("Zapisz ważenie"), QPixmap(), page), 0, 94, 103, 18);
+  bZapiszwazenie_->setObjectName(QStringLiteral("Bzapiszwazenie"));
+  bZapiszwazenie_->setToolTip(U("Zapisuje odczyt jako kolejne ważenie bilansu (F2)."));
+  bZakonczbilans_ = Place(new GlyphButton(U("Zakończ bilans"), QPixmap(), page), 106, 94, 103, 18);
+  bZakonczbilans_->setObjectName(QStringLiteral("Bzakonczbilans"));
+  bZakonczbilans_->setToolTip(U("Kończy bilans; następne ważenie zacznie nowy od numeru 001."));
 }
 
 void TForm1::BuildPagePlik(QWidget* page) {
@@ -176,9 +189,19 @@ void TForm1::BuildPageBilans(QWidget* page) {
       Place(new QCheckBox(U("Drukuj nagłówek z nazwą firmy"), gbBilans_), 8, 16, 193, 17);
   cbDrukNazwafirmy_->setObjectName(QStringLiteral("CBdruk_nazwafirmy"));
   cbDrukNazwafirmy_->setChecked(true);
-  cbDataBilansu_ = Place(new QCheckBox(U("Data bilansu"), gbBilans_), 8, 32, 193, 17);
+  cbDataBilansu_ = Place(new QCheckBox(U("Data bilansu"), gbBilans_), 8, 32, 84, 17);
   cbDataBilansu_->setObjectName(QStringLiteral("CBdata_bilansu"));
   cbDataBilansu_->setChecked(true);
+  // Automatic recording of weighings from a threshold in the scale's unit.
+  cbAutomatycznie_ = Place(new QCheckBox(U("Auto od"), gbBilans_), 94, 32, 62, 17);
+  cbAutomatycznie_->setObjectName(QStringLiteral("CBautomatycznie"));
+  cbAutomatycznie_->setToolTip(
+      U("Zapisuje ważenie samo, gdy stabilny odczyt przekroczy próg po powrocie poniżej niego."));
+  eAutomatycznie_ = Place(new QLineEdit(gbBilans_), 156, 31, 30, 19);
+  eAutomatycznie_->setObjectName(QStringLiteral("Eautomatycznie"));
+  eAutomatycznie_->setToolTip(U("Próg automatycznego zapisu, w jednostce wagi."));
+  lAutomatycznieJednost_ = Place(new QLabel(gbBilans_), 188, 32, 19, 17);
+  lAutomatycznieJednost_->setObjectName(QStringLiteral("Lautomatycznie"));
   bbDrukuj_ = Place(PrintButton("Drukuj", gbBilans_), 48, 50, 57, 23);
   bbDrukuj_->setObjectName(QStringLiteral("BBdrukuj"));
   bbDrukujBilans_ = Place(PrintButton("Drukuj bilans", gbBilans_), 112, 50, 81, 23);
@@ -214,4 +237,12 @@ void TForm1::BuildStatusBar() {
   statusPanel1_->setFixedWidth(300);
   bar->addWidget(statusPanel0_);
   bar->addWidget(statusPanel1_);
+  statusPanel2_ = new QLabel(bar);
+  statusPanel2_->setObjectName(QStringLiteral("StatusPanel2"));
+  bar->addWidget(statusPanel2_, 1);
+  // The shipping to the database, at the right; hidden without baza.ini.
+  statusPanel3_ = new QLabel(bar);
+  statusPanel3_->setObjectName(QStringLiteral("StatusPanel3"));
+  statusPanel3_->setFixedWidth(170);
+  bar->addWidget(statusPanel3_);
 }

@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QDir>
 #include <QFile>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -51,10 +52,21 @@ void TForm1::BuildMenu() {
   mNazwafirmy_ = command(mmWidok, "Mnazwafirmy", "&Nazwa firmy...", &TForm1::MnazwafirmyClick);
   mAdresfirmy_ = command(mmWidok, "Madresfirmy", "&Adres firmy...", &TForm1::MadresfirmyClick);
 
+  // The scale's commands; greyed where the port's protocol has none.
+  QMenu* mmWaga = bar->addMenu(U("&Waga"));
+  mmWaga->setObjectName(QStringLiteral("MMwaga"));
+  mmZapytanie_ = command(mmWaga, "MMzapytanie", "&Odczyt teraz", &TForm1::MMzapytanieClick);
+  mmTara_ = command(mmWaga, "MMtara", "&Tara", &TForm1::MMtaraClick);
+  mmZerowanie_ = command(mmWaga, "MMzerowanie", "&Zerowanie", &TForm1::MMzerowanieClick);
+  mmZapytanie_->setShortcut(QKeySequence(Qt::Key_F5));
+  mmTara_->setShortcut(QKeySequence(Qt::Key_F6));
+  mmZerowanie_->setShortcut(QKeySequence(Qt::Key_F7));
+
   QMenu* mmPom = bar->addMenu(U("&Inne"));
   mmPom->setObjectName(QStringLiteral("MMpom"));
   mmAbout_ = command(mmPom, "MMabout", "&O programie...", &TForm1::MMaboutClick);
   mmEksport_ = command(mmPom, "MMeksport", "Eksport do arkusza...", &TForm1::MMeksportClick);
+  mmBaza_ = command(mmPom, "MMbaza", "Baza danych...", &TForm1::MMbazaClick);
   mmPom->addSeparator()->setObjectName(QStringLiteral("N1"));
   koniec1_ = command(mmPom, "Koniec1", "&Wyjście z programu", &TForm1::Koniec1Click);
 }

@@ -18,7 +18,11 @@
 #include "config/settings/transmission.h"
 #include "config/ui/form_ustaw.h"
 #include "config/ui/radio_group.h"
+#include "app/ui_text.h"
 #include "platform/qt_text.h"
+#include "ports/detection_port.h"
+#include "protocols/protocol_settings.h"
+#include "text/win1250.h"
 
 namespace {
 
@@ -116,12 +120,36 @@ void TForm1::BwyczyscClick() {
 
 // Only "Zamknij" applies, and it always closes and reopens the port; a close
 // with the caption button leaves the port as it was, open or closed.
+// A search for the scale ("Wykryj") borrows the port: closed and left alone
+// by the supervision while it runs, reopened as before after it; what it
+// found is applied only with "Zamknij".
 void TForm1::MMustaw_rsClick() {
   if (formUstaw_ == nullptr) formUstaw_ = new TFormUstaw(this);
   formUstaw_->SetComPort(&comPortDriver_in_);
+  formUstaw_->SetDetectionHooks({[this] { LendPortToSearch(); }, [this] { TakePortBackFromSearch(); }});
   if (formUstaw_->exec() != QDialog::Accepted) return;
   ApplyTransmissionChoice(comPortDriver_in_, formUstaw_->RGNumPortu()->ItemIndex(),
                           formUstaw_->RGSzybkosc()->ItemIndex());
+  // The protocol is in force at once, saved or not.
+  acquisition_.Protocol = formUstaw_->ChosenProtocol();
+  if (std::string reason; formUstaw_->ProtocolEdited() &&
+      !SavePortProtocol(kProtocolFileName, comPortDriver_in_.Port(), acquisition_.Protocol, reason))
+    dialogs_->ShowMessage(MessageKind::Error, Literal("Nie zapisano protokołu wagi: ") + Utf8ToCp1250(reason));
+  const std::optional<DetectionResult>& detected = formUstaw_->Detected();
+  if (detected && comPortDriver_in_.Port() == formUstaw_->DetectedPort()) {
+    std::string reason;
+    if (!ApplyDetectedFormat(comPortDriver_in_, detected->format, reason)) {
+      dialogs_->ShowMessage(MessageKind::Error, Utf8ToCp1250(reason));
+    }
+    PortProtocolSettings settings = LoadPortProtocol(kProtocolFileName, comPortDriver_in_.Port());
+    settings.protocol = detected->protocol;
+    settings.request = CommandsOf(detected->protocol).request;
+    if (!SavePortProtocol(kProtocolFileName, comPortDriver_in_.Port(), settings, reason)) {
+      dialogs_->ShowMessage(MessageKind::Error, Utf8ToCp1250(reason));
+    }
+  }
+  // The protocol of the port now chosen.
+  acquisition_.Protocol = LoadPortProtocol(kProtocolFileName, comPortDriver_in_.Port());
   ConnectScalePort();
 }
 

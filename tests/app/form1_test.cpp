@@ -210,6 +210,16 @@ class Form1Test : public QObject {
     QVERIFY(next.Claim(bench_.Environment().instanceMarkerPath));
   }
 
+  void unitOfTheReadingShowsButKonfigKeepsItsOwn() {
+    WriteFile(bench_.WorkFile("konfig.ini"), "Jednostka=g\r\n");
+    TForm1 form(bench_.Environment());
+    form.ShowReadingUnit("lb");
+    QCOMPARE(form.Ljednost()->text(), QStringLiteral("lb"));
+    QCOMPARE(form.CurrentKonfigSettings().Ljednost, std::string("g"));
+    form.ShowReadingUnit("");
+    QCOMPARE(form.Ljednost()->text(), QStringLiteral("g"));
+  }
+
   void terminationSignalClosesLikeTheCloseButton() {
     TForm1 form(bench_.Environment());
     form.show();
@@ -254,6 +264,22 @@ class Form1Test : public QObject {
     QCOMPARE(form.PCustawienia()->currentIndex(), 3);
   }
 
+  // Between "Ustawienia" and "Inne"; greyed while the port is closed and the
+  // protocol (the bare number) has no commands.
+  void scaleMenuCarriesTheCommandsOnF5F6F7() {
+    TForm1 form(bench_.Environment());
+    const QList<QAction*> menus = form.menuBar()->actions();
+    QCOMPARE(menus.size(), 3);
+    QCOMPARE(menus[1]->text(), QStringLiteral("&Waga"));
+    QCOMPARE(menus[1]->menu()->actions(), QList<QAction*>({form.MMzapytanie(), form.MMtara(), form.MMzerowanie()}));
+    int key = Qt::Key_F5;
+    for (QAction* item : menus[1]->menu()->actions()) {
+      QCOMPARE(item->shortcut(), QKeySequence(key++));
+      QVERIFY(!item->isEnabled());
+    }
+    QVERIFY(!form.TimerZapytan()->isActive());
+  }
+
   // The item sits above the separator; the export runs on its own thread and
   // the window hears of it only through queued calls.
   void exportsTheDaysDataFilesFromTheMenu() {
@@ -263,10 +289,11 @@ class Form1Test : public QObject {
     auto* inne = form.menuBar()->findChild<QMenu*>(QStringLiteral("MMpom"));
     QVERIFY(inne != nullptr);
     const QList<QAction*> items = inne->actions();
-    QCOMPARE(items.size(), 4);
+    QCOMPARE(items.size(), 5);
     QCOMPARE(items[1], form.MMeksport());
     QCOMPARE(form.MMeksport()->text(), QString::fromUtf8("Eksport do arkusza..."));
-    QVERIFY(items[2]->isSeparator() && items[3] == form.Koniec1());
+    QCOMPARE(items[2], form.MMbaza());
+    QVERIFY(items[3]->isSeparator() && items[4] == form.Koniec1());
 
     WriteFile(bench_.WorkFile(kDataFile), "  BILANS WAZEN\r\n"
                                    "001     45.23 kg     45.23 kg    2026/12/07  09:10\r\n"
