@@ -26,6 +26,9 @@
 # one of an earlier commit) as "before5000" and "before300", so that a change
 # is measured against what it replaces in the same run; FLOOR_BEFORE=path/to/
 # another/handoff_floor adds that build's floor as "floorbefore".
+# WAGA_DB=CONNECTION adds "wagadb5000": Waga shipping its lines to that
+# PostgreSQL (bench/database/side_by_side_db.sh starts a server for it).
+# PROGRAMS="waga5000 wagadb5000" runs only those.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 paced=${1:-30000}
@@ -41,8 +44,11 @@ if command -v cutecom >/dev/null && [[ -z ${DISPLAY:-} ]]; then
 fi
 
 missing=()
-command -v tio >/dev/null || missing+=(tio)
-command -v picocom >/dev/null || missing+=(picocom)
+# PROGRAMS names only Waga's own rows: the other loggers are not needed.
+if [[ -z ${PROGRAMS:-} ]]; then
+  command -v tio >/dev/null || missing+=(tio)
+  command -v picocom >/dev/null || missing+=(picocom)
+fi
 command -v strace >/dev/null || missing+=(strace)
 if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
@@ -70,6 +76,7 @@ one() {  # label lines rate
   case $1 in
     waga5000) run "$1" "$2" "$3" "$bin/waga_offscreen" '{tty}' "$work/log" 5000 ;;
     waga300) run "$1" "$2" "$3" "$bin/waga_offscreen" '{tty}' "$work/log" 300 ;;
+    wagadb5000) run "$1" "$2" "$3" env WAGA_BAZA="$WAGA_DB" "$bin/waga_offscreen" '{tty}' "$work/log" 5000 ;;
     before5000) run "$1" "$2" "$3" "$WAGA_BEFORE" '{tty}' "$work/log" 5000 ;;
     before300) run "$1" "$2" "$3" "$WAGA_BEFORE" '{tty}' "$work/log" 300 ;;
     floorbefore) run "$1" "$2" "$3" "$FLOOR_BEFORE" '{tty}' "$work/log" ;;
@@ -94,6 +101,14 @@ fi
 if [[ -n ${FLOOR_BEFORE:-} ]]; then
   programs+=(floorbefore)
   bursts+=(floorbefore)
+fi
+if [[ -n ${WAGA_DB:-} ]]; then
+  programs+=(wagadb5000)
+  bursts+=(wagadb5000)
+fi
+if [[ -n ${PROGRAMS:-} ]]; then
+  read -r -a programs <<<"$PROGRAMS"
+  bursts=("${programs[@]}")
 fi
 for ((i = 0; i < reps; i++)); do
   # Each repetition starts one program further on, so no program always

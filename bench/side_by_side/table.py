@@ -29,7 +29,7 @@ def ratio(a, b):
 
 
 labels = ["waga5000", "waga300", "before5000", "before300", "cutecom", "tio", "picocom", "bare",
-          "floor", "floorbefore"]
+          "floor", "floorbefore", "wagadb5000"]
 cutecom = med("cutecom", "paced", 4)
 tio = med("tio", "paced", 4)
 print("| program | paced CPU s/100k | ×CuteCom | ×tio | switches/line (vol+nonvol) | calls/line"

@@ -2,7 +2,8 @@
 // device until SIGTERM, for the side-by-side benchmark: "Zapis do pliku",
 // "Zapisuj display" and "Wyświetlaj display" on, "kasuj początek", the
 // given preview limit. The data file is reachable under LINK (a symbolic
-// link made once the window runs).
+// link made once the window runs). With WAGA_BAZA set (a libpq connection
+// string) the window also ships its lines to that database (baza.ini).
 //
 //   waga_offscreen DEVICE LINK [max-preview-lines]
 
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 #include "app/waga_application.h"
 #include "bench/app/app_harness.h"
@@ -26,6 +28,12 @@ int main(int argc, char** argv) {
   if (argc > 3) settings.maxPreviewLines = std::atoi(argv[3]);
   AppHarness harness(settings);
   harness.MapPort(argv[1]);
+  if (const char* database = std::getenv("WAGA_BAZA")) {
+    std::FILE* ini = std::fopen((harness.Dir() + "/baza.ini").c_str(), "wb");
+    if (ini == nullptr) return 1;
+    std::fprintf(ini, "Polaczenie=%s\r\nStanowisko=side-by-side-%d\r\n", database, static_cast<int>(getpid()));
+    std::fclose(ini);
+  }
   harness.Start();
   std::filesystem::remove(argv[2]);
   std::filesystem::create_symlink(harness.DataFilePath(), argv[2]);
