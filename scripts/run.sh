@@ -5,7 +5,8 @@
 # directory demo/. The simulator stops when the program exits.
 #
 #   DEMO_DIR=...   another working directory (default: demo/ in the repository)
-#   SIM_ARGS=...   other simulator options (see build/tools/waga-sim/waga-sim --help)
+#   SIM_ARGS=...   other simulator options (see build/tools/waga-sim/waga-sim --help);
+#                  with --on-request the demo writes protokol.ini for COM2
 #   NO_SIM=1       start the program alone (for a real scale, see README.md)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,6 +39,23 @@ stop_children() {
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
 }
 trap stop_children EXIT
+
+# A scale that answers only when asked (SIM_ARGS with --on-request) needs
+# the program to ask: protokol.ini gives COM2 the simulator's protocol and a
+# request twice a second. A file the demo wrote earlier goes with that mode.
+if [[ " ${SIM_ARGS:-} " == *" --on-request "* ]]; then
+  protocol=$(sed -n 's/.*--protocol \([a-z_]*\).*/\1/p' <<<"$SIM_ARGS")
+  protocol=${protocol:-liczba}
+  {
+    printf '[COM2]\r\nProtokol=%s\r\nCo_ile_ms=500\r\n' "$protocol"
+    # These shapes have no request of their own; the simulator answers SI.
+    case $protocol in liczba | jednostka) printf 'Zapytanie=SI\\r\\n\r\n' ;; esac
+  } >"$demo/protokol.ini"
+  cp "$demo/protokol.ini" "$demo/.protokol.ini.demo"
+elif [ -f "$demo/.protokol.ini.demo" ]; then
+  cmp -s "$demo/protokol.ini" "$demo/.protokol.ini.demo" && rm -f "$demo/protokol.ini"
+  rm -f "$demo/.protokol.ini.demo"
+fi
 
 if [ "${NO_SIM:-0}" != 1 ]; then
   # One reading a second, a balance report of three weighings after every

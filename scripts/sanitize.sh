@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test suite under the sanitizers:
 #   build-asan: AddressSanitizer + UndefinedBehaviorSanitizer, every test;
-#   build-tsan: ThreadSanitizer, the serial (network too) and acquisition tests.
+#   build-tsan: ThreadSanitizer, the serial (network too) and acquisition tests
+#               and the shipping to a database, which has a thread of its own.
 #   scripts/sanitize.sh [asan|tsan]...      (default: both)
 # LeakSanitizer stays on (the suite, Qt windows included, needs no
 # suppressions); UBSan findings stop the test that makes them. Options set in
@@ -23,7 +24,7 @@ for kind in "$@"; do
       ;;
     tsan)
       cmake -S . -B build-tsan -G Ninja -DWAGA_TSAN=ON >/dev/null
-      targets="serial_model_test serial_lifecycle_test serial_device_tests serial_net_tests acquisition_tests"
+      targets="serial_model_test serial_lifecycle_test serial_device_tests serial_net_tests acquisition_tests database_test"
       cmake --build build-tsan -j 2 --target $targets
       built=$(date +%s)
       TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1} \

@@ -20,6 +20,8 @@ run_packages=(
   qt6-translations-l10n
   # the spreadsheet export's .xlsx writer (waga and waga-export link it)
   libxlsxwriter-dev
+  # libpq, the client library of PostgreSQL: shipping the lines to a database
+  libpq-dev
 )
 
 # --- the tests only (add the packages a new test needs here) --------------
@@ -33,6 +35,8 @@ test_packages=(
   xdotool
   # a spreadsheet reader that is not ours, for reading exported workbooks back
   python3-openpyxl
+  # a real PostgreSQL server for the database tests (started in a temporary folder)
+  postgresql-15
 )
 
 # --- the Debian package and its checks ------------------------------------
@@ -46,7 +50,7 @@ package_packages=(
 # running both under Wine (scripts/build-qt-windows.sh, scripts/build-windows-program.sh)
 windows_packages=(
   g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev librsvg2-bin icoutils
-  qt6-base-dev-tools cmake ninja-build
+  qt6-base-dev-tools cmake ninja-build make
 )
 
 # --- the Windows program under Wine (scripts/test-windows-program.sh, with
