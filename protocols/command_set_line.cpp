@@ -11,20 +11,15 @@ using namespace line_fields;
 
 namespace {
 
-struct Identifier {
-  std::string_view text;
-  ScaleCommand command;
-};
-
-constexpr std::array<Identifier, 9> kIdentifiers = {{{"S", ScaleCommand::Request},
-                                                     {"SI", ScaleCommand::Request},
-                                                     {"SIR", ScaleCommand::Request},
-                                                     {"SU", ScaleCommand::Request},
-                                                     {"SIU", ScaleCommand::Request},
-                                                     {"T", ScaleCommand::Tare},
-                                                     {"TI", ScaleCommand::Tare},
-                                                     {"Z", ScaleCommand::Zero},
-                                                     {"ZI", ScaleCommand::Zero}}};
+constexpr std::array<CommandWord, 9> kIdentifiers = {{{"S", ScaleCommand::Request},
+                                                      {"SI", ScaleCommand::Request},
+                                                      {"SIR", ScaleCommand::Request},
+                                                      {"SU", ScaleCommand::Request},
+                                                      {"SIU", ScaleCommand::Request},
+                                                      {"T", ScaleCommand::Tare},
+                                                      {"TI", ScaleCommand::Tare},
+                                                      {"Z", ScaleCommand::Zero},
+                                                      {"ZI", ScaleCommand::Zero}}};
 
 // "<value> <unit>" after the status letter; the unit may be missing.
 bool ReadValue(std::string_view rest, ScaleReading& reading) {
@@ -47,10 +42,7 @@ ClassifiedLine ReadCommandSetLine(std::string_view line) {
   const std::size_t blank = text.find(' ');
   if (blank == std::string_view::npos || blank + 1 >= text.size()) return {};
   const std::string_view id = text.substr(0, blank);
-  const Identifier* found = nullptr;
-  for (const Identifier& known : kIdentifiers) {
-    if (known.text == id) found = &known;
-  }
+  const CommandWord* found = FindCommandWord(kIdentifiers, id);
   if (!found) return {};
   const char status = text[blank + 1];
   const std::string_view after = text.substr(blank + 2);

@@ -15,25 +15,13 @@ using namespace line_fields;
 
 namespace {
 
-struct Command {
-  std::string_view text;
-  ScaleCommand command;
-};
-
-constexpr std::array<Command, 7> kCommands = {{{"S", ScaleCommand::Request},
-                                               {"SI", ScaleCommand::Request},
-                                               {"SU", ScaleCommand::Request},
-                                               {"SUI", ScaleCommand::Request},
-                                               {"T", ScaleCommand::Tare},
-                                               {"Z", ScaleCommand::Zero},
-                                               {"OT", ScaleCommand::None}}};
-
-const Command* FindCommand(std::string_view text) {
-  for (const Command& known : kCommands) {
-    if (known.text == text) return &known;
-  }
-  return nullptr;
-}
+constexpr std::array<CommandWord, 7> kCommands = {{{"S", ScaleCommand::Request},
+                                                   {"SI", ScaleCommand::Request},
+                                                   {"SU", ScaleCommand::Request},
+                                                   {"SUI", ScaleCommand::Request},
+                                                   {"T", ScaleCommand::Tare},
+                                                   {"Z", ScaleCommand::Zero},
+                                                   {"OT", ScaleCommand::None}}};
 
 constexpr std::size_t kCommandField = 3;
 constexpr std::size_t kMassFrame = 16;  // from the stability character on
@@ -75,7 +63,8 @@ ClassifiedLine ReadFrameLine(std::string_view line) {
   // A short reply: the command, a blank, one letter.
   if (text.size() >= 3 && text[text.size() - 2] == ' ' && SkipBlanks(line).size() == line.size()) {
     const std::string_view id = TrimBlanks(text.substr(0, text.size() - 2));
-    if (const Command* command = FindCommand(id); command && command->command != ScaleCommand::None) {
+    const CommandWord* command = FindCommandWord(kCommands, id);
+    if (command && command->command != ScaleCommand::None) {
       const ScaleCommand which = command->command;
       switch (text.back()) {
         case 'A': return StatusLine(StatusKind::Accepted, which);
@@ -98,7 +87,7 @@ ClassifiedLine ReadFrameLine(std::string_view line) {
   const std::string_view head = line.substr(0, kCommandField);
   const std::string_view id = TrimBlanks(head);
   if (id.empty() || IsBlank(head.front())) return {};
-  const Command* command = FindCommand(id);
+  const CommandWord* command = FindCommandWord(kCommands, id);
   if (!command || command->command != ScaleCommand::Request) return {};
   return ReadMass(line.substr(kCommandField), command->command);
 }

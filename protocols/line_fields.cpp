@@ -84,13 +84,25 @@ bool ReadNumber(std::string_view& text, ScaleReading& reading, bool blanksAfterS
   return true;
 }
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+const CommandWord* FindCommandWord(std::span<const CommandWord> known, std::string_view text) {
+  for (const CommandWord& word : known) {
+    if (word.text == text) return &word;
+  }
+  return nullptr;
+}
+
 bool IsUnit(std::string_view unit) {
   if (unit.empty() || unit.size() > 3) return false;
   for (std::string_view known : kUnits) {
-    if (known.size() != unit.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < unit.size() && same; ++i) same = Lower(unit[i]) == known[i];
-    if (same) return true;
+    if (SameIgnoringCase(unit, known)) return true;
   }
   return false;
 }

@@ -5,6 +5,7 @@
 // given and reports whether it did.
 
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "protocols/scale_protocol.h"
@@ -19,6 +20,16 @@ bool IsBlank(char c);
 std::string_view TrimBlanks(std::string_view text);
 std::string_view SkipBlanks(std::string_view text);
 bool IsPrintable(std::string_view text);
+
+// Equal but for the letter case of ASCII letters.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
+// A command as a reply names it ("SI", "T"), and what it answers.
+struct CommandWord {
+  std::string_view text;
+  ScaleCommand command;
+};
+const CommandWord* FindCommandWord(std::span<const CommandWord> known, std::string_view text);
 
 // An optional sign ('+' or '-'), blanks between the sign and the digits
 // when `blanksAfterSign`, then digits with at most one decimal point or

@@ -27,16 +27,6 @@ constexpr std::array<KindWord, 9> kKindWords = {{{"G", WeightKind::Gross},
                                                  {"GS", WeightKind::Gross},
                                                  {"NT", WeightKind::Net}}};
 
-bool SameUpper(std::string_view text, std::string_view upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const char u = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    if (u != upper[i]) return false;
-  }
-  return true;
-}
-
 // The word before the number, followed by a blank or a colon.
 bool ReadKindWord(std::string_view& text, WeightKind& kind) {
   std::size_t n = 0;
@@ -44,7 +34,7 @@ bool ReadKindWord(std::string_view& text, WeightKind& kind) {
     ++n;
   if (n == 0 || n == text.size() || (!IsBlank(text[n]) && text[n] != ':')) return false;
   for (const KindWord& known : kKindWords) {
-    if (SameUpper(text.substr(0, n), known.word)) {
+    if (SameIgnoringCase(text.substr(0, n), known.word)) {
       kind = known.kind;
       text.remove_prefix(n + (text[n] == ':' ? 1 : 0));
       return true;
